@@ -1,0 +1,48 @@
+#include "tools/lumivex_image/command_registry.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace lumivex::tool {
+namespace {
+
+struct Entry {
+  std::string usage;
+  Command command;
+};
+
+std::map<std::string, Entry>& commands() {
+  static std::map<std::string, Entry> table;
+  return table;
+}
+
+int usage() {
+  std::fputs("usage: lumivex-image COMMAND ARGS...\n", stderr);
+  for (const auto& [name, entry] : commands()) std::fprintf(stderr, "  %s %s\n", name.c_str(), entry.usage.c_str());
+  return 2;
+}
+
+}  // namespace
+
+bool registerCommand(const char* name, const char* usageText, Command command) {
+  commands()[name] = Entry{usageText, std::move(command)};
+  return true;
+}
+
+}  // namespace lumivex::tool
+
+int main(int argc, char** argv) {
+  using namespace lumivex::tool;
+  // Drawing text onto pictures needs a GUI application object, but never a display.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  QStringList args = QCoreApplication::arguments().mid(1);
+  if (args.isEmpty()) return usage();
+  const auto it = commands().find(args.front().toStdString());
+  if (it == commands().end()) return usage();
+  return it->second.command(args.mid(1));
+}
