@@ -131,5 +131,7 @@ inline constexpr int kOpenPicture = 0x800a;
 inline constexpr int kOpenVideo = 0x800b;
 inline constexpr int kWorkspaceCalibration = 0x800c;
 inline constexpr int kLiveCalibrationDone = 0x800d;
+// Linux stand-in for the device-change broadcast; wParam: 1 arrival, 2 removal, 3 device-node change.
+inline constexpr int kDeviceChange = 0x8010;
 
 }  // namespace lumivex::msg
