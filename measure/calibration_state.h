@@ -1,0 +1,27 @@
+#pragma once
+
+#include "measure/units.h"
+
+#include <QString>
+
+namespace lumivex {
+
+// The process-wide calibration and unit values shared by the live view and every workspace. GUI thread
+// only. The calibrate-before-measuring flag is Settings::calibratePrompt ("sys_date").
+struct CalibrationState {
+  UnitName unitName;                 // "unit", at most five characters in practice
+  int decimals = kDefaultDecimals;   // "decimal", 2..5
+  double referenceRate = 0.0;        // the magnification (or calibration) results are relative to
+  double lastCalibration = 0.0;      // the value of the last finished line calibration
+};
+
+CalibrationState& calibrationState();
+
+// Reads "unit" and "decimal" from the Units key into the settings and the state (start-up).
+void loadUnits();
+// A unit option (1170-1173) or decimals option (1295-1298) of the unit page: sets the state at once and
+// writes both registry values. False for any other id.
+bool chooseUnitOption(int optionId);
+bool chooseDecimalsOption(int optionId);
+
+}  // namespace lumivex
