@@ -1,12 +1,18 @@
 #pragma once
 
+#include "app/core/frame_overlay.h"
+
+#include <QByteArray>
 #include <QImage>
 #include <QSize>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class QDialog;
 class QObject;
+class QWidget;
 
 namespace lumivex {
 
@@ -54,6 +60,28 @@ class CaptureService {
   virtual void setTimeStamp(bool on) = 0;
   virtual bool timeStamp() const = 0;
   virtual QString deviceName() const = 0;
+
+  // The frame buffered before the last still request, as a DIB: the 40-byte BITMAPINFOHEADER followed by
+  // the bottom-up 24-bit rows. Always one whole frame; empty when nothing is buffered.
+  virtual QByteArray bufferedFrame() const { return {}; }
+  // Stop, configure and run again (after a still from the snapshot key or while recording).
+  virtual void restart() {}
+  // Drawn on every composed frame: the live measurements before the time stamp and crosshair, the
+  // comparison tools after them. Called on the capture thread; pass immutable snapshots.
+  virtual void setOverlays(std::shared_ptr<FrameOverlay> live, std::shared_ptr<FrameOverlay> comparison) {
+    (void)live;
+    (void)comparison;
+  }
+  // Recorded seconds drawn with each frame while above 0.
+  virtual void setRecordingSeconds(int seconds) { (void)seconds; }
+  // 15, 14 or 5 by the capture size (the recorder's frame rate class).
+  virtual int rateClass() const { return 5; }
+  // The video settings dialog (command 1016), modal; null without a capture layer. Send it 0x8005 while
+  // it is open whenever the device is re-initialised.
+  virtual std::unique_ptr<QDialog> createVideoSettingsDialog(QWidget* parent) {
+    (void)parent;
+    return nullptr;
+  }
 };
 
 // No capture: every connection fails, so the window stays not connected with the connect message.

@@ -1,0 +1,148 @@
+#include "capture/still/still_capture.h"
+
+#include "app/core/app_context.h"
+#include "app/core/atomic_file.h"
+#include "app/core/localisation.h"
+#include "app/core/prompter.h"
+#include "app/core/settings.h"
+#include "capture/still/still_naming.h"
+#include "workspace/image/bitmap_info_header.h"
+#include "workspace/image/cx_image.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QPainter>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace lumivex {
+
+StillCapture::StillCapture(RequestStill request) : request_(std::move(request)) {}
+
+void StillCapture::takePicture() {
+  shutterSound_ = true;
+  if (request_) request_(0);
+}
+
+void StillCapture::grabToMemory() {
+  grab_ = true;
+  shutterSound_ = false;
+  if (request_) request_(0);
+}
+
+StillCapture::Arrival StillCapture::stillArrived(int kind, const StillFrame& frame, const QString& magnification,
+                                                 bool recording) {
+  Arrival arrival;
+  arrival.path = saveStill(frame, magnification, false);
+  if (arrival.path) arrival.restart = recording || kind == 1;
+  arrival.playShutter = shutterSound_;
+  return arrival;
+}
+
+double StillCapture::burnInScale(int width, int height) {
+  if (width == 1600) return 2.5;
+  if (width == 1280 && (height == 960 || height == 1024)) return 2.0;
+  if (width == 640 && height == 480) return 1.0;
+  if (width == 320 && height == 240) return 0.5;
+  return 2.5;
+}
+
+QPoint StillCapture::toPicture(QPointF videoPoint, double scale) {
+  return {static_cast<int>(std::trunc(videoPoint.x() * scale)), static_cast<int>(std::trunc(videoPoint.y() * scale))};
+}
+
+QString StillCapture::nameSafeMagnification(const QString& text) {
+  QString safe = text.left(23);
+  // The text is typed by the user: a separator would put the still into another folder.
+  for (QChar& c : safe) {
+    if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() == 0) c = QLatin1Char('_');
+  }
+  return safe;
+}
+
+QImage StillCapture::buildPicture(const StillFrame& frame) const {
+  if (!frame.valid()) return {};
+  QImage picture(frame.width, frame.height, QImage::Format_RGB32);
+  if (picture.isNull()) return {};
+  for (int y = 0; y < frame.height; ++y) {
+    const std::uint8_t* src =
+        frame.bottomUp + static_cast<std::size_t>(frame.height - 1 - y) * static_cast<std::size_t>(frame.stride);
+    auto* dst = reinterpret_cast<QRgb*>(picture.scanLine(y));
+    for (int x = 0; x < frame.width; ++x, src += 3) dst[x] = qRgb(src[2], src[1], src[0]);
+  }
+  if (burnIn_) {
+    QPainter painter(&picture);
+    burnIn_(painter, burnInScale(frame.width, frame.height));
+  }
+  return picture;
+}
+
+bool StillCapture::grabFrame(const StillFrame& frame) {
+  grab_ = false;
+  if (!frame.valid()) return false;
+  // One block of header and rows, as a packed DIB is read from memory.
+  const auto dibRow = static_cast<std::size_t>(dibStride(static_cast<std::uint64_t>(frame.width), 24));
+  const std::size_t rows = static_cast<std::size_t>(frame.height);
+  std::vector<std::uint8_t> block(sizeof(BitmapInfoHeader) + dibRow * rows);
+  BitmapInfoHeader header;
+  header.biSize = sizeof(BitmapInfoHeader);
+  header.biWidth = frame.width;
+  header.biHeight = frame.height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biSizeImage = static_cast<std::uint32_t>(dibRow * rows);
+  std::memcpy(block.data(), &header, sizeof header);
+  const std::size_t copy = std::min<std::size_t>(dibRow, static_cast<std::size_t>(frame.stride));
+  for (std::size_t y = 0; y < rows; ++y) {
+    std::memcpy(block.data() + sizeof header + y * dibRow, frame.bottomUp + y * static_cast<std::size_t>(frame.stride),
+                copy);
+  }
+  CxImage picture(block.data(), block.size(), CxImage::kTypeBmp);
+  if (!picture.IsValid()) return false;
+  if (grabSink_) grabSink_(std::move(picture));
+  return true;
+}
+
+std::optional<QString> StillCapture::saveStill(const StillFrame& frame, const QString& magnification, bool scratch) {
+  if (grab_) {
+    grabFrame(frame);
+    return std::nullopt;  // a grab writes no file and refreshes nothing
+  }
+  if (!frame.valid() || !AppContext::exists()) return std::nullopt;
+  AppContext& context = AppContext::current();
+
+  QString path;
+  std::uint32_t type = CxImage::kTypeBmp;
+  if (scratch) {
+    path = context.paths().programFolder + QLatin1Char('/') + QLatin1String(kScratchName);
+  } else {
+    const bool bmp = context.settings().imageFormat == kImageFormatBmp;
+    type = bmp ? CxImage::kTypeBmp : CxImage::kTypeJpg;
+    const QString extension = bmp ? QStringLiteral(".bmp") : QStringLiteral(".jpg");
+    const QString folder = context.folders().pictureFolder();
+    const int counter = StillNaming::nextCounter(folder, extension, [](const QString&) {
+      prompter().message(nullptr, LookupText("MsgTitle", 64, QStringLiteral("Lumivex")),
+                         QStringLiteral("Picture Error"), MessageIcon::None, MessageButtons::Ok);
+    });
+    path = StillNaming::fileName(folder, QDateTime::currentDateTime(), nameSafeMagnification(magnification), counter,
+                                 extension);
+  }
+
+  const QImage picture = buildPicture(frame);
+  if (picture.isNull()) return std::nullopt;
+  CxImage image;
+  if (!image.CreateFromQImage(picture)) return std::nullopt;
+  image.SetJpegQuality(kJpegQuality);
+  std::vector<std::uint8_t> bytes;
+  if (!image.Encode(bytes, type)) return std::nullopt;
+  // Written whole under a temporary name and renamed, so a failure never leaves half a picture.
+  if (!writeFileAtomically(path, QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                            static_cast<qsizetype>(bytes.size())))) {
+    return std::nullopt;
+  }
+  return path;
+}
+
+}  // namespace lumivex
