@@ -2,6 +2,7 @@
 
 #include "app/core/app_context.h"
 #include "app/core/single_instance.h"
+#include "capture/gst_capture_service.h"
 #include "app/main_window.h"
 #include "app/widgets/widget_prompter.h"
 
@@ -31,7 +32,8 @@ int runLumivex(int argc, char** argv) {
 
   int status = 0;
   {
-    MainWindow window(context, StartOptions{parser.isSet(demo)});
+    const StartOptions options{parser.isSet(demo)};
+    MainWindow window(context, options, makeCaptureService(options.demoCamera));
     window.show();
     status = QApplication::exec();
   }

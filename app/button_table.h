@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace lumivex {
+
+class SkinButton;
+
+// One button of the main window as the layout places it: id, tool-tip key and English default, the
+// client position of its top-left corner and its size, whether it latches, its live tool code (0 for
+// commands) and whether the normal window hides it.
+struct ButtonSpec {
+  int id;
+  const char* tipKey;
+  const char* tipDefault;
+  int x;
+  int y;
+  int width;
+  int height;
+  bool latch;
+  int toolCode;
+  bool hidden;
+  const char* iconFile;
+};
+
+// The 46 buttons in the order of the button table; tool-tips are filled in this order.
+extern const std::array<ButtonSpec, 46> kButtonSpecs;
+const ButtonSpec* buttonSpec(int id);
+
+// The live tool code of a measuring or automatic tool button, 0 for other buttons.
+int toolCodeOf(int id);
+
+// Tool-tip texts are kept to this many characters (the control's buffer holds 128 with its terminator).
+inline constexpr int kToolTipMaxChars = 127;
+
+// The runtime table: each row binds a spec to its widget, its screen rectangle and its current tip.
+class ButtonTable {
+ public:
+  struct Row {
+    const ButtonSpec* spec = nullptr;
+    SkinButton* button = nullptr;
+    QRect screenRect;
+    QString toolTip;
+  };
+
+  void add(const ButtonSpec& spec, SkinButton* button);
+  Row* find(int id);
+  const Row* find(int id) const;
+  std::vector<Row>& rows() { return rows_; }
+  const std::vector<Row>& rows() const { return rows_; }
+  void updateScreenRects();
+
+ private:
+  std::vector<Row> rows_;
+};
+
+}  // namespace lumivex
