@@ -12,8 +12,9 @@ enum class Comparison { kAtLeast, kAbove };
 // The overlay's binary outline of `area`, rows top-down.
 BinaryImage outlineOf(const BgrView& picture, const QRect& area, Comparison comparison) {
   const GreyPicture grey(picture, area);
-  const int t = otsuThreshold(grey.histogram());
-  const int brightFrom = comparison == Comparison::kAtLeast ? t : t + 1;
+  const Histogram histogram = grey.histogram();
+  const int t = otsuThreshold(histogram);
+  const int brightFrom = comparison == Comparison::kAtLeast ? brightFromAtLeast(histogram, t) : t + 1;
   BinaryImage image(grey.width(), grey.height(), kDark);
   for (int y = 0; y < image.height; ++y) {
     const uint8_t* src = grey.row(y);

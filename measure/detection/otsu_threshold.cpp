@@ -34,3 +34,17 @@ int otsuThreshold(const Histogram& histogram) {
 }
 
 }  // namespace lumivex::detection
+
+namespace lumivex::detection {
+
+int brightFromAtLeast(const Histogram& histogram, int t) {
+  for (int i = 0; i < t; ++i) {
+    if (histogram[i] != 0) return t;
+  }
+  for (int i = t + 1; i < 256; ++i) {
+    if (histogram[i] != 0) return t + 1;
+  }
+  return t;  // one value only: everything bright, nothing to outline
+}
+
+}  // namespace lumivex::detection

@@ -10,3 +10,12 @@ namespace lumivex::detection {
 int otsuThreshold(const Histogram& histogram);
 
 }  // namespace lumivex::detection
+
+namespace lumivex::detection {
+
+// The lowest grey value counted bright when pixels of grey >= t are bright. If that would leave no dark
+// pixel although the histogram holds more than one value (always so for a two-tone picture, whose
+// threshold is its darker value), the split is made above t instead, as the threshold's own classes are.
+int brightFromAtLeast(const Histogram& histogram, int t);
+
+}  // namespace lumivex::detection

@@ -15,12 +15,13 @@ constexpr int kLowestDilatedThreshold = 11;
 // geometry and the transform's result order both depend on it.
 BinaryImage binarise(const BgrView& picture, const QRect& region) {
   const GreyPicture grey(picture, region);
-  const int threshold = otsuThreshold(grey.histogram());
+  const Histogram histogram = grey.histogram();
+  const int brightFrom = brightFromAtLeast(histogram, otsuThreshold(histogram));
   BinaryImage binary(grey.width(), grey.height(), kDark);
   for (int j = 0; j < binary.height; ++j) {
     const uint8_t* src = grey.row(grey.height() - 1 - j);
     uint8_t* dst = binary.row(j);
-    for (int i = 0; i < binary.width; ++i) dst[i] = src[i] >= threshold ? kBright : kDark;
+    for (int i = 0; i < binary.width; ++i) dst[i] = src[i] >= brightFrom ? kBright : kDark;
   }
   return binary;
 }

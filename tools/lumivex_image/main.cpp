@@ -42,6 +42,11 @@ int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   QStringList args = QCoreApplication::arguments().mid(1);
   if (args.isEmpty()) return usage();
+  // A two-word name ("process edge-global") lets another file add an operation to a command it does not own.
+  if (args.size() >= 2) {
+    const auto pair = commands().find((args[0] + QLatin1Char(' ') + args[1]).toStdString());
+    if (pair != commands().end()) return pair->second.command(args.mid(2));
+  }
   const auto it = commands().find(args.front().toStdString());
   if (it == commands().end()) return usage();
   return it->second.command(args.mid(1));
