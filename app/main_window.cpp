@@ -14,6 +14,7 @@
 #include "app/widgets/skin_renderer.h"
 #include "app/widgets/sound_player.h"
 #include "app/widgets/tip_delay_style.h"
+#include "measure/rate_derivation.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -72,6 +73,13 @@ void MainWindow::initialise() {
 
   buildLayout();
   buildCommands();
+  // The live rate comes from the magnification (1147) and the scale box (1200) at the capture size.
+  measureHooks_.deriveRate = [this](QWidget* parent) {
+    const RateInput input{magnificationEdit_->text(), calibrationEdit_->text(), captureState().width.load(),
+                          captureState().height.load(), captureState().highResolutionModel.load()};
+    double rate = 0.0;
+    return deriveRate(parent, input, rate);
+  };
 
   // The window is the skin's size, centred on its screen.
   setFixedSize(MainSkin::kWidth, MainSkin::kHeight);
