@@ -49,8 +49,9 @@ struct ErrorManager {
 
 void emitMessage(j_common_ptr cinfo, int level) {
   if (level >= 0) return;
-  // Running out of data is fatal: a file that promises more rows than it holds is not a picture.
-  if (cinfo->err->msg_code == JWRN_JPEG_EOF) errorExit(cinfo);
+  // Running out of data, or meeting a marker in the middle of it, is fatal: a file that promises more
+  // rows than it holds would otherwise come back as a grey-filled picture of the promised size.
+  if (cinfo->err->msg_code == JWRN_JPEG_EOF || cinfo->err->msg_code == JWRN_HIT_MARKER) errorExit(cinfo);
   cinfo->err->num_warnings++;
 }
 
