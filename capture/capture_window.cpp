@@ -244,7 +244,9 @@ bool CaptureWindow::configure() {
   chain_ = chain;
   GstElement* previous = source_;
   for (GstElement* e : chain) {
-    if (!gst_element_link(previous, e)) ok = false;
+    // Caps are checked when the stream starts: a source's caps from its previous size would refuse a
+    // link that the new caps make valid.
+    if (!gst_element_link_pads_full(previous, "src", e, "sink", GST_PAD_LINK_CHECK_HIERARCHY)) ok = false;
     previous = e;
   }
   if (!ok) {

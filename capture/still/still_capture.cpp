@@ -1,7 +1,6 @@
 #include "capture/still/still_capture.h"
 
 #include "app/core/app_context.h"
-#include "app/core/atomic_file.h"
 #include "app/core/localisation.h"
 #include "app/core/prompter.h"
 #include "app/core/settings.h"
@@ -12,6 +11,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QPainter>
+#include <QSaveFile>
 
 #include <cmath>
 #include <cstring>
@@ -64,13 +64,14 @@ QString StillCapture::nameSafeMagnification(const QString& text) {
 
 QImage StillCapture::buildPicture(const StillFrame& frame) const {
   if (!frame.valid()) return {};
-  QImage picture(frame.width, frame.height, QImage::Format_RGB32);
+  // The frame's rows are already blue-green-red: each is copied as it is, only the row order turns.
+  QImage picture(frame.width, frame.height, QImage::Format_BGR888);
   if (picture.isNull()) return {};
+  const auto rowBytes = static_cast<std::size_t>(frame.width) * 3;
   for (int y = 0; y < frame.height; ++y) {
     const std::uint8_t* src =
         frame.bottomUp + static_cast<std::size_t>(frame.height - 1 - y) * static_cast<std::size_t>(frame.stride);
-    auto* dst = reinterpret_cast<QRgb*>(picture.scanLine(y));
-    for (int x = 0; x < frame.width; ++x, src += 3) dst[x] = qRgb(src[2], src[1], src[0]);
+    std::memcpy(picture.scanLine(y), src, rowBytes);
   }
   if (burnIn_) {
     QPainter painter(&picture);
@@ -138,10 +139,14 @@ std::optional<QString> StillCapture::saveStill(const StillFrame& frame, const QS
   std::vector<std::uint8_t> bytes;
   if (!image.Encode(bytes, type)) return std::nullopt;
   // Written whole under a temporary name and renamed, so a failure never leaves half a picture.
-  if (!writeFileAtomically(path, QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                                            static_cast<qsizetype>(bytes.size())))) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return std::nullopt;
+  const auto size = static_cast<qint64>(bytes.size());
+  if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+    file.cancelWriting();
     return std::nullopt;
   }
+  if (!file.commit()) return std::nullopt;
   return path;
 }
 
