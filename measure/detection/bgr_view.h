@@ -2,10 +2,18 @@
 
 #include <QRect>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 namespace lumivex::detection {
+
+// The rectangle with the same two corners, whichever way it was dragged. Unlike QRect::normalized(), which
+// treats the corners as half-open and moves them by one, both corner pixels stay inside.
+inline QRect spanOf(const QRect& r) {
+  return QRect(QPoint(std::min(r.left(), r.right()), std::min(r.top(), r.bottom())),
+               QPoint(std::max(r.left(), r.right()), std::max(r.top(), r.bottom())));
+}
 
 // A borrowed 24-bit picture (blue, green, red per pixel). `bits` points at the first stored row; with
 // `bottomUp` the first stored row is the picture's bottom row, as in a DIB. The view never owns the pixels.

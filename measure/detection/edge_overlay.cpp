@@ -59,7 +59,7 @@ bool EdgeOverlay(const BgrSurface& picture) {
 bool EdgeOverlay(const BgrSurface& picture, const QRect& rectangle) {
   const BgrView view = picture.view();
   if (!view.isBgr24()) return false;
-  const QRect area = rectangle.normalized() & view.rect();
+  const QRect area = spanOf(rectangle) & view.rect();
   if (area.isEmpty()) return false;
   const BinaryImage outline = outlineOf(view, area, Comparison::kAbove);
   paintRed(picture, area, outline, area.adjusted(5, 4, -4, -4));

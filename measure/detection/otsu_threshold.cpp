@@ -38,6 +38,7 @@ int otsuThreshold(const Histogram& histogram) {
 namespace lumivex::detection {
 
 int brightFromAtLeast(const Histogram& histogram, int t) {
+  if (histogram[t] == 0) return t;  // nothing sits on the threshold: both splits agree
   for (int i = 0; i < t; ++i) {
     if (histogram[i] != 0) return t;
   }

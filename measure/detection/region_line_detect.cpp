@@ -82,7 +82,7 @@ void invert(BinaryImage& image) {
 std::optional<LineSegment> detect(const BgrView& picture, const QRect& requested,
                                   std::optional<OrientationClass> orientation) {
   if (!picture.isBgr24()) return std::nullopt;
-  const QRect region = requested.normalized() & picture.rect();
+  const QRect region = spanOf(requested) & picture.rect();
   if (region.isEmpty()) return std::nullopt;
 
   BinaryImage work = binarise(picture, region);
