@@ -42,7 +42,7 @@ class GstCaptureService : public CaptureService {
   void setOverlays(std::shared_ptr<FrameOverlay> live, std::shared_ptr<FrameOverlay> comparison) override;
   void setRecordingSeconds(int seconds) override { window_.composer().setRecordingSeconds(seconds); }
   int rateClass() const override { return window_.rateClass(); }
-  std::unique_ptr<QDialog> createVideoSettingsDialog(QWidget* parent) override;
+  std::shared_ptr<QDialog> createVideoSettingsDialog(QWidget* parent) override;
 
   CaptureWindow& window() { return window_; }
   const CaptureWindow& window() const { return window_; }

@@ -78,7 +78,8 @@ class CaptureService {
   virtual int rateClass() const { return 5; }
   // The video settings dialog (command 1016), modal; null without a capture layer. Send it 0x8005 while
   // it is open whenever the device is re-initialised.
-  virtual std::unique_ptr<QDialog> createVideoSettingsDialog(QWidget* parent) {
+  // (shared_ptr so this header needs no widget headers.)
+  virtual std::shared_ptr<QDialog> createVideoSettingsDialog(QWidget* parent) {
     (void)parent;
     return nullptr;
   }

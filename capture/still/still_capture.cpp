@@ -41,6 +41,23 @@ StillCapture::Arrival StillCapture::stillArrived(int kind, const StillFrame& fra
   return arrival;
 }
 
+StillFrame StillCapture::frameFromDib(const QByteArray& dib) {
+  if (dib.size() < static_cast<qsizetype>(sizeof(BitmapInfoHeader))) return {};
+  BitmapInfoHeader header;
+  std::memcpy(&header, dib.constData(), sizeof header);
+  if (header.biSize != sizeof header || header.biBitCount != 24 || header.biCompression != kBiRgb ||
+      header.biWidth <= 0 || header.biHeight <= 0 || header.biWidth > (1 << 16)) {
+    return {};
+  }
+  StillFrame frame;
+  frame.width = header.biWidth;
+  frame.height = header.biHeight;
+  frame.stride = static_cast<int>(dibStride(static_cast<std::uint64_t>(header.biWidth), 24));
+  frame.bottomUp = reinterpret_cast<const std::uint8_t*>(dib.constData()) + sizeof header;
+  frame.length = static_cast<std::size_t>(dib.size()) - sizeof header;
+  return frame;  // valid() checks that the rows are all there
+}
+
 double StillCapture::burnInScale(int width, int height) {
   if (width == 1600) return 2.5;
   if (width == 1280 && (height == 960 || height == 1024)) return 2.0;

@@ -2,6 +2,7 @@
 
 #include "capture/still/still_frame.h"
 
+#include <QByteArray>
 #include <QPoint>
 #include <QPointF>
 #include <QString>
@@ -59,6 +60,10 @@ class StillCapture {
 
   // The picture of a frame: top row first, the overlays burnt in.
   QImage buildPicture(const StillFrame& frame) const;
+
+  // A view of a buffered frame given as a DIB (40-byte header, bottom-up 24-bit rows); an invalid view for
+  // anything else. The bytes must outlive the view.
+  static StillFrame frameFromDib(const QByteArray& dib);
 
   // The one scale factor for both axes by capture size.
   static double burnInScale(int width, int height);
