@@ -12,6 +12,13 @@ constexpr double kVerticalSlope = 1000000.0;
 constexpr double kDegreesPerRadian = 57.295780490442965;
 
 int truncate(double v) { return static_cast<int>(v); }
+
+// Truncation that does not lose a whole pixel to rounding noise: a centre that is mathematically 200 but
+// computes as 199.9999999 stays 200.
+int truncateExact(double v) {
+  const double nearest = std::round(v);
+  return std::abs(v - nearest) < 1e-7 ? static_cast<int>(nearest) : static_cast<int>(v);
+}
 int roundHalfUp(double v) { return static_cast<int>(v + 0.5); }
 
 bool anyCoincide(QPoint p1, QPoint p2, QPoint p3) { return p1 == p2 || p2 == p3 || p1 == p3; }
@@ -103,8 +110,8 @@ std::optional<ArcCircle> arcCircle(QPoint p1, QPoint p2, QPoint p3) {
   const double r = std::sqrt((cx - x1) * (cx - x1) + (cy - y1) * (cy - y1));
   if (!std::isfinite(r)) return std::nullopt;
   ArcCircle circle;
-  circle.centre = {truncate(cx), truncate(cy)};
-  circle.radius = truncate(r);
+  circle.centre = {truncateExact(cx), truncateExact(cy)};
+  circle.radius = truncateExact(r);
   circle.counterClockwise = static_cast<long long>(x2 - x1) * (y3 - y1) - static_cast<long long>(x3 - x1) * (y2 - y1) < 0;
   return circle;
 }
@@ -205,8 +212,8 @@ long long polygonPixelCount(const QList<QPoint>& vertices) {
     }
     std::sort(crossings.begin(), crossings.end());
     for (std::size_t i = 0; i + 1 < crossings.size(); i += 2) {
-      // Pixels x with x + 0.5 strictly between the two crossings.
-      const long long lo = static_cast<long long>(std::floor(crossings[i] - 0.5)) + 1;
+      // Pixels x with x + 0.5 in [left, right): a centre on a left edge is inside, on a right edge outside.
+      const long long lo = static_cast<long long>(std::ceil(crossings[i] - 0.5));
       const long long hi = static_cast<long long>(std::ceil(crossings[i + 1] - 0.5)) - 1;
       if (hi >= lo) count += hi - lo + 1;
     }

@@ -56,7 +56,8 @@ struct FittedCircle {
 };
 std::optional<FittedCircle> fitCircle(const QList<QPoint>& points);
 
-// Number of pixels whose centres lie inside the polygon under the even-odd rule.
+// Number of pixels whose centres lie inside the polygon under the even-odd rule (a centre on a left edge
+// counts, one on a right edge does not, as filled polygons are rasterised).
 long long polygonPixelCount(const QList<QPoint>& vertices);
 
 // Foot of the perpendicular from q onto the line through a and b; nullopt when a equals b.
