@@ -21,7 +21,6 @@ constexpr int kRowRankShift = 54;    // fast path: 0 top, 1 middle, 2 bottom
 constexpr int kColumnShift = 24;     // fast path: the picture column (widths stay below 2^30)
 constexpr int kGeneralRowShift = 48; // general path: row rank in the window, top first
 constexpr int kGeneralColumnShift = 40;
-constexpr uint64_t kColourMask = 0xFFFFFF;
 
 inline uint64_t greyKey(const uint8_t* p) {
   const uint32_t grey = (306u * p[2] + 601u * p[1] + 117u * p[0]) >> 10;
