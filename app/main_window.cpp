@@ -14,6 +14,9 @@
 #include "app/widgets/skin_renderer.h"
 #include "app/widgets/sound_player.h"
 #include "app/widgets/tip_delay_style.h"
+#include "capture/still/still_capture.h"
+#include "library/media_commands.h"
+#include "library/thumbnail_strip.h"
 #include "measure/rate_derivation.h"
 
 #include <QApplication>
@@ -56,7 +59,11 @@ MainWindow::MainWindow(AppContext& context, StartOptions options, std::unique_pt
       capture_(capture ? std::move(capture) : std::make_unique<NullCaptureService>()),
       sounds_(std::make_unique<SoundPlayer>()),
       tipStyle_(std::make_unique<TipDelayStyle>()),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      reconnectTimer_(this),
+      recordLimitTimer_(this),
+      recordSecondsTimer_(this),
+      startupPromptTimer_(this) {
   initialise();
 }
 
@@ -148,10 +155,12 @@ void MainWindow::buildLayout() {
     if (cursorMode_ != 1) cursorMode_ = inside ? 2 : 0;
   });
 
-  // The thumbnail strip's place until the media browser fills it.
-  stripArea_ = new QWidget(this);
-  stripArea_->setObjectName(QString::number(ids::kThumbnailStrip));
-  stripArea_->setGeometry(97, 530, 642, 115);
+  strip_ = new ThumbnailStrip(this);
+  strip_->setGeometry(97, 530, 642, 115);
+  strip_->ScanFolders(context_.folders().pictureFolder(), context_.folders().videoFolder());
+  strip_->setCommandHandler([this](int command) { dispatchCommand(command); });
+  mediaCommands_ = std::make_unique<MediaCommands>(*strip_, this, this);
+  stills_ = std::make_unique<StillCapture>([this](int kind) { capture_->requestStill(kind); });
 
   magnifier_ = new MagnifierBox(ids::kMagnifier, this);
   magnifier_->setGeometry(738, 530, 120, 120);
@@ -468,6 +477,10 @@ void MainWindow::mousePressEvent(QMouseEvent* event) {
     if (windowHandle() && windowHandle()->startSystemMove()) return;
     dragging_ = true;
     dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    return;
+  }
+  if (event->button() == Qt::RightButton && !fullScreen_ && band.contains(event->position().toPoint())) {
+    onSystemMenu(event->globalPosition().toPoint());
     return;
   }
   QWidget::mousePressEvent(event);

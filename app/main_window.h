@@ -29,8 +29,11 @@ class AppContext;
 class AppMessageEvent;
 class LatchButton;
 class MagnifierBox;
+class MediaCommands;
 class SkinButton;
 class SoundPlayer;
+class StillCapture;
+class ThumbnailStrip;
 class TipDelayStyle;
 class VideoArea;
 
@@ -43,8 +46,8 @@ struct StartOptions {
 // a camera is connected, and switches between the normal window and the full-screen live view.
 class MainWindow : public QWidget {
  public:
-  // Still kind asked for by the Camera command (F2): its arrival plays the shutter sound.
-  static constexpr int kStillForCamera = 1;
+  // Still kind asked for by the Camera command (F2); kind 1 is the camera's own snapshot key.
+  static constexpr int kStillForCamera = 0;
 
   MainWindow(AppContext& context, StartOptions options, std::unique_ptr<CaptureService> capture,
              QWidget* parent = nullptr);
@@ -89,6 +92,9 @@ class MainWindow : public QWidget {
   LatchButton* latchButton(int id) const;
   VideoArea* videoArea() const { return videoArea_; }
   MagnifierBox* magnifier() const { return magnifier_; }
+  ThumbnailStrip* thumbnailStrip() const { return strip_; }
+  // Still capture: the live view sets its burn-in hook and grab sink here; reports take the scratch still.
+  StillCapture& stills() { return *stills_; }
   const ButtonTable& buttonTable() const { return buttons_; }
   QMenu* openMenu() const { return openMenu_; }
 
@@ -163,6 +169,7 @@ class MainWindow : public QWidget {
   void onTimeStamp();
   void onStillFormat(int command);
   void onVideoAreaMenu(QPoint globalPos);
+  void onSystemMenu(QPoint globalPos);
   void onStillReady(int kind);
   void onDeviceChange(int change);
   void releaseToolButtons();
@@ -212,7 +219,9 @@ class MainWindow : public QWidget {
 
   ButtonTable buttons_;
   VideoArea* videoArea_ = nullptr;
-  QWidget* stripArea_ = nullptr;
+  ThumbnailStrip* strip_ = nullptr;  // 1002, a child widget
+  std::unique_ptr<MediaCommands> mediaCommands_;
+  std::unique_ptr<StillCapture> stills_;
   MagnifierBox* magnifier_ = nullptr;
   QLineEdit* magnificationEdit_ = nullptr;  // 1147
   QLineEdit* calibrationEdit_ = nullptr;    // 1200

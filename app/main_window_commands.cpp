@@ -11,9 +11,13 @@
 #include "app/core/prompter.h"
 #include "app/widgets/icon_menu.h"
 #include "app/widgets/latch_button.h"
+#include "capture/still/still_capture.h"
+#include "library/media_commands.h"
+#include "library/thumbnail_strip.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QScreen>
 
 namespace lumivex {
@@ -130,13 +134,10 @@ void MainWindow::onCamera() {
                        MessageIcon::Warning, MessageButtons::Ok);
     return;
   }
-  capture_->requestStill(kStillForCamera);
+  stills_->takePicture();  // requests kStillForCamera and arms the shutter sound
 }
 
-void MainWindow::onStillReady(int kind) {
-  onSaveStill(kind);
-  if (kind == kStillForCamera) playSound(ids::kSoundShutter);
-}
+void MainWindow::onStillReady(int kind) { onSaveStill(kind); }
 
 void MainWindow::onRecordButton() {
   if (recording_) {
@@ -283,14 +284,18 @@ void MainWindow::onVideoAreaMenu(QPoint globalPos) {
   menu->setObjectName(QStringLiteral("menu-video"));
   menu->addCommand(ids::kVideoMenuCancel, LookupText("Cancel", 64, QStringLiteral("Cancel")),
                    QStringLiteral("menu-1273.svg"));
-  menu->addCommand(ids::kVideoMenuCross, LookupText("Cross", 64, QStringLiteral("Cross Line")),
-                   QStringLiteral("menu-1243.svg"));
+  QAction* cross = menu->addCommand(ids::kVideoMenuCross, LookupText("Cross", 64, QStringLiteral("Cross Line")),
+                                    QStringLiteral("menu-1243.svg"));
+  cross->setCheckable(true);
+  cross->setChecked(capture_->crosshair());
   menu->addCommand(ids::kVideoMenuScale, LookupText("Scale", 64, QStringLiteral("Scale")),
                    QStringLiteral("menu-1244.svg"));
   menu->addCommand(ids::kVideoMenuCircle, LookupText("Circle", 64, QStringLiteral("Circle")),
                    QStringLiteral("menu-1245.svg"));
-  menu->addCommand(ids::kVideoMenuTime, LookupText("Time", 64, QStringLiteral("Time")),
-                   QStringLiteral("menu-395.svg"));
+  QAction* time = menu->addCommand(ids::kVideoMenuTime, LookupText("Time", 64, QStringLiteral("Time")),
+                                   QStringLiteral("menu-395.svg"));
+  time->setCheckable(true);
+  time->setChecked(capture_->timeStamp());
   IconMenu* format = menu->addIconSubmenu(LookupText("Format", 64, QStringLiteral("Format")),
                                           QStringLiteral("menu-381.svg"));
   QAction* bmp = format->addCommand(ids::kStillFormatBmp, LookupText("BMP", 64, QStringLiteral("BMP")),
@@ -302,6 +307,19 @@ void MainWindow::onVideoAreaMenu(QPoint globalPos) {
   const bool isBmp = context_.settings().imageFormat == kImageFormatBmp;
   bmp->setChecked(isBmp);
   jpg->setChecked(!isBmp);
+  showPopup(menu, globalPos);
+}
+
+void MainWindow::onSystemMenu(QPoint globalPos) {
+  // The borderless window's stand-in for the system menu: the caption commands and About.
+  auto* menu = new IconMenu(this);
+  menu->setObjectName(QStringLiteral("menu-system"));
+  menu->addCommand(ids::kMinimize, LookupText("TipMin", 64, QStringLiteral("minimum")), QStringLiteral("button-1175.svg"));
+  menu->addCommand(ids::kFullScreen, LookupText("TipFullScreen", 64, QStringLiteral("Full Screen")),
+                   QStringLiteral("button-1176.svg"));
+  menu->addCommand(ids::kClose, LookupText("TipClose", 64, QStringLiteral("Close")), QStringLiteral("button-1177.svg"));
+  menu->addSeparator();
+  menu->addCommand(ids::kSystemAbout, QStringLiteral("&About Lumivex"), QStringLiteral("menu-1283.svg"));
   showPopup(menu, globalPos);
 }
 
@@ -416,21 +434,12 @@ void MainWindow::onStopRecording() { setRecording(false); }
 void MainWindow::onRecordLimitTick() {}
 void MainWindow::onRecordSecondTick() {}
 void MainWindow::onOpenTimedCapture() {}
-void MainWindow::onSaveStill(int) {}
-void MainWindow::onShowFolder(bool) {}
-void MainWindow::onOpenFile() {}
-void MainWindow::onSaveFileAs() {}
-void MainWindow::onSaveAllFiles() {}
-void MainWindow::onDeleteFile() {}
-void MainWindow::onDeleteAllFiles() {}
-void MainWindow::onEmail() {}
 void MainWindow::onScaleOverlay() {}
 void MainWindow::onCircleOverlay() {}
 void MainWindow::onOpenPicture(const QString&) {}
 void MainWindow::onOpenVideo(const QString&) {}
 void MainWindow::onLiveCalibrationDone() {}
 void MainWindow::onMagnificationChanged(const QString&) {}
-void MainWindow::onRefreshStrip() {}
 void MainWindow::onAngleGaugeDialog() {}
 void MainWindow::onToleranceCircleDialog() {}
 
@@ -442,5 +451,32 @@ void MainWindow::onWorkspaceCalibration(const QString& payload) {
   const double value = parts[1].toDouble(&ok);
   if (ok) setCalibrationFields(parts[0], value);
 }
+
+// --- Still capture and the media browser ---------------------------------------------------------------
+
+void MainWindow::onSaveStill(int kind) {
+  // One whole frame, copied out of the frame buffer; the frame thread goes on filling its own.
+  const QByteArray dib = capture_->bufferedFrame();
+  const StillCapture::Arrival arrival =
+      stills_->stillArrived(kind, StillCapture::frameFromDib(dib), magnificationEdit_->text(), recording_);
+  if (arrival.path) {
+    strip_->AddCapturedPicture(*arrival.path);
+    if (arrival.restart) capture_->restart();
+  }
+  if (arrival.playShutter) playSound(ids::kSoundShutter);
+}
+
+void MainWindow::onShowFolder(bool video) {
+  strip_->showFolder(video ? ThumbnailStrip::Folder::Videos : ThumbnailStrip::Folder::Pictures);
+}
+
+void MainWindow::onOpenFile() { mediaCommands_->open(); }
+void MainWindow::onSaveFileAs() { mediaCommands_->saveAs(); }
+void MainWindow::onSaveAllFiles() { mediaCommands_->saveAll(); }
+void MainWindow::onDeleteFile() { mediaCommands_->deleteCurrent(); }
+void MainWindow::onDeleteAllFiles() { mediaCommands_->deleteAll(); }
+// Sending lands with the e-mail window; until then the command checks the selection only.
+void MainWindow::onEmail() { mediaCommands_->emailTarget(); }
+void MainWindow::onRefreshStrip() { strip_->refresh(); }
 
 }  // namespace lumivex
