@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QRegularExpression>
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -214,6 +216,39 @@ TEST_F(StillCaptureTest, FolderNamedLikeAStillIsReported) {
   ASSERT_TRUE(path);
   EXPECT_TRUE(path->endsWith(QStringLiteral("_N0001.jpg")));
   EXPECT_EQ(prompter_->messageTexts(), std::vector<QString>{QStringLiteral("Picture Error")});
+}
+
+}  // namespace
+}  // namespace lumivex
+
+namespace lumivex {
+namespace {
+
+TEST(StillFrameFromDib, AcceptsOnlyWholeBottomUp24BitFrames) {
+  const auto dib = [](int width, int height, int bpp, int rowsPresent) {
+    QByteArray bytes(40, '\0');
+    auto* h = reinterpret_cast<uchar*>(bytes.data());
+    h[0] = 40;
+    std::memcpy(h + 4, &width, 4);
+    std::memcpy(h + 8, &height, 4);
+    h[12] = 1;
+    h[14] = static_cast<uchar>(bpp);
+    bytes.append(QByteArray(((width * 3 + 3) & ~3) * rowsPresent, '\x7f'));
+    return bytes;
+  };
+  const struct {
+    QByteArray bytes;
+    bool valid;
+  } cases[] = {
+      {dib(6, 4, 24, 4), true},    {dib(6, 4, 24, 3), false},  // one row short
+      {dib(6, -4, 24, 4), false},  {dib(6, 4, 32, 4), false},
+      {QByteArray(39, '\0'), false}, {QByteArray(), false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(StillCapture::frameFromDib(c.bytes).valid(), c.valid);
+  const QByteArray good = dib(6, 4, 24, 4);
+  const StillFrame frame = StillCapture::frameFromDib(good);
+  EXPECT_EQ(frame.stride, 20);
+  EXPECT_EQ(frame.bottomUp, reinterpret_cast<const std::uint8_t*>(good.constData()) + 40);
 }
 
 }  // namespace
