@@ -1,5 +1,9 @@
 #include "library/thumbnail_strip.h"
 
+#include "app/core/app_context.h"
+#include "app/widgets/icon_menu.h"
+#include "library/thumbnail_menu.h"
+
 #include "tests/library/library_test_files.h"
 
 #include <QDir>
@@ -136,6 +140,33 @@ TEST_F(ThumbnailStripTest, CacheFollowsFileChanges) {
   const QColor after = strip.grab().toImage().pixelColor(centre);
   EXPECT_GT(after.blue(), 230);
   EXPECT_LT(after.red(), 30);
+}
+
+}  // namespace
+}  // namespace lumivex
+
+namespace lumivex {
+namespace {
+
+TEST(ThumbnailMenu, SixCommandsWithTheirIcons) {
+  test::TempHome home;
+  AppContext::initialise();  // the skin's icons are found through the program's paths
+  const std::unique_ptr<IconMenu> menu = ThumbnailMenu::create(nullptr);
+  const QList<QAction*> actions = menu->actions();
+  ASSERT_EQ(actions.size(), 6);
+  const std::vector<std::pair<int, QString>> expected{{1234, QStringLiteral("Open...")},
+                                                      {1235, QStringLiteral("Save as...")},
+                                                      {1300, QStringLiteral("Save All")},
+                                                      {1236, QStringLiteral("Delete")},
+                                                      {410, QStringLiteral("Delete All")},
+                                                      {1274, QStringLiteral("E-Mail")}};
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const QAction* action = actions[static_cast<qsizetype>(i)];
+    EXPECT_EQ(IconMenu::commandOf(action), expected[i].first);
+    EXPECT_EQ(action->text(), expected[i].second);
+    EXPECT_FALSE(action->icon().isNull()) << expected[i].first;
+  }
+  AppContext::shutdown();
 }
 
 }  // namespace
