@@ -369,9 +369,13 @@ void MainWindow::onLanguageMenu() {
   auto* menu = new IconMenu(this);
   menu->setObjectName(QStringLiteral("menu-1293"));
   const Settings& settings = context_.settings();
+  // Before any choice is stored the system language is the one in effect, so it is the one marked.
+  const LanguagePair inEffect = settings.languageId != 0
+                                    ? LanguagePair{settings.languageId, settings.subLanguage}
+                                    : languagePairFromLangId(systemLanguageId());
   for (const LanguageMenuItem& item : kLanguageMenu) {
-    const bool current = item.primaryId == settings.languageId &&
-                         (item.primaryId != 4 || item.subLanguage == settings.subLanguage);
+    const bool current = item.primaryId == inEffect.primaryId &&
+                         (item.primaryId != 4 || item.subLanguage == inEffect.subLanguage);
     menu->addCommand(item.command, LookupText(item.key, 64, QString::fromUtf8(item.defaultText)),
                      current ? QStringLiteral("menu-381.svg") : QStringLiteral("menu-232.svg"))
         ->setProperty("current", current);
