@@ -18,6 +18,7 @@
 #include "library/media_commands.h"
 #include "library/thumbnail_strip.h"
 #include "measure/rate_derivation.h"
+#include "measure/text_dialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -78,8 +79,15 @@ void MainWindow::initialise() {
   setWindowIcon(SkinRenderer::icon(QStringLiteral("app-icon.svg")));
   setWindowTitle(LookupText("MsgTitle", 256, QStringLiteral("Lumivex")));
 
+  style_ = loadDrawingStyle();
   buildLayout();
   buildCommands();
+  // The text tool asks for its text in the text dialog, which also stores the text font and colour.
+  measureHooks_.askText = [](QWidget* parent) -> std::optional<QString> {
+    TextDialog dialog(parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.text();
+  };
   // The live rate comes from the magnification (1147) and the scale box (1200) at the capture size.
   measureHooks_.deriveRate = [this](QWidget* parent) {
     const RateInput input{magnificationEdit_->text(), calibrationEdit_->text(), captureState().width.load(),

@@ -3,6 +3,7 @@
 #include "app/button_table.h"
 #include "app/core/capture_service.h"
 #include "app/live_measure_hooks.h"
+#include "measure/drawing_style.h"
 
 #include <QDialog>
 #include <QMenu>
@@ -229,6 +230,8 @@ class MainWindow : public QWidget {
   std::map<int, QGroupBox*> groups_;
   QPointer<QMenu> openMenu_;
   QPointer<QWidget> videoSettingsDialog_;
+  std::shared_ptr<QDialog> openVideoSettings_;  // kept alive while shown
+  DrawingStyle style_;  // the process's pen, colours and fonts for live shapes
   QPixmap skin_;
 
   QTimer reconnectTimer_;      // 1001

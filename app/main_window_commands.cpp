@@ -14,6 +14,7 @@
 #include "capture/still/still_capture.h"
 #include "library/media_commands.h"
 #include "library/thumbnail_strip.h"
+#include "measure/setting_dialog.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -423,15 +424,36 @@ void MainWindow::onAbout() {
   about->open();
 }
 
-// --- Handlers of later parts: routed, not yet carried out ---------------------------------------------
+// --- Dialogs of other libraries, and handlers of later parts (routed, not yet carried out) ---------------------------------------------
 
-void MainWindow::onVideoSettings() {}
+void MainWindow::onVideoSettings() {
+  if (openVideoSettings_) {
+    openVideoSettings_->raise();
+    return;
+  }
+  openVideoSettings_ = capture_->createVideoSettingsDialog(this);
+  if (!openVideoSettings_) return;
+  setVideoSettingsDialog(openVideoSettings_.get());  // receives 0x8005 while open
+  connect(openVideoSettings_.get(), &QDialog::finished, this, [this] {
+    setVideoSettingsDialog(nullptr);
+    // Released from the event loop: the dialog is still inside its own signal here.
+    QTimer::singleShot(0, this, [this] { openVideoSettings_.reset(); });
+  });
+  openVideoSettings_->open();
+}
+
 void MainWindow::onExportWord() {}
 void MainWindow::onExportExcel() {}
 void MainWindow::onExportDxf() {}
 void MainWindow::onUndo() {}
 void MainWindow::onRedo() {}
-void MainWindow::onMeasureSettings() {}
+void MainWindow::onMeasureSettings() {
+  auto* dialog = new SettingDialog(style_, this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &QDialog::accepted, this, [this, dialog] { style_ = dialog->style(); });
+  dialog->open();
+}
+
 void MainWindow::onStartRecordingWithDialog() {}
 void MainWindow::onStartRecordingAtOnce() {}
 void MainWindow::onStopRecording() { setRecording(false); }

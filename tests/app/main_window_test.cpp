@@ -59,9 +59,14 @@ class MainWindowTest : public ::testing::Test {
       openedUrls_.push_back(url);
       return true;
     });
+    // The text dialog is modal; tests that need it answer it themselves.
+    realAskText_ = window_->measureHooks().askText;
+    window_->measureHooks().askText = [](QWidget*) -> std::optional<QString> { return std::nullopt; };
     window_->show();
     return *window_;
   }
+
+  std::function<std::optional<QString>(QWidget*)> realAskText_;
 
   void key(int qtKey, QWidget* target = nullptr) {
     QTest::keyClick(target ? target : window_->videoArea(), static_cast<Qt::Key>(qtKey));
@@ -210,6 +215,30 @@ TEST_F(MainWindowTest, TextToolAsksForItsText) {
   EXPECT_EQ(prompts_->messageTexts()[0], QStringLiteral("Please input text!"));
   EXPECT_EQ(window.activeTool(), 0);
   EXPECT_FALSE(window.latchButton(1194)->isLatched());
+}
+
+TEST_F(MainWindowTest, DialogsOfTheMeasurementAndCaptureSidesOpen) {
+  MainWindow& window = open(Result::Connected);
+  // The real text dialog: typed text comes back on OK.
+  window.measureHooks().askText = realAskText_;
+  QString placed;
+  window.measureHooks().addLiveText = [&](const QString& text, QPoint) { placed = text; };
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    auto* edit = dialog->findChild<QLineEdit*>();
+    ASSERT_NE(edit, nullptr);
+    edit->setText(QStringLiteral("burr"));
+    dialog->accept();
+  });
+  window.dispatchCommand(1194);
+  EXPECT_EQ(placed, QStringLiteral("burr"));
+
+  window.dispatchCommand(1198);
+  auto* setting = window.findChild<QDialog*>(QStringLiteral("243"));
+  ASSERT_NE(setting, nullptr);
+  EXPECT_TRUE(setting->isVisible());
+  setting->reject();
 }
 
 TEST_F(MainWindowTest, RecordingKeysRespectTheRecorderState) {
