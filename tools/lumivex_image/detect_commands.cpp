@@ -1,6 +1,6 @@
 // lumivex-image detect / process edge-*: the automatic detection on picture files, one result line each.
 #include "measure/detection/cx_image_view.h"
-#include "measure/detection/detect_circle_fit.h"
+#include "measure/geometry.h"
 #include "measure/detection/edge_overlay.h"
 #include "measure/detection/edge_snap.h"
 #include "measure/detection/grey_picture.h"
@@ -123,15 +123,15 @@ int circle(const QStringList& args) {
   CxImage image;
   if (!load(image, args[0])) return failWith(QStringLiteral("cannot read ") + args[0]);
   const BgrView view = bgrViewOf(image);
-  std::vector<QPointF> points;
+  QList<QPoint> points;
   for (size_t i = 0; i + 1 < v->size(); i += 2) {
     const int x = (*v)[i];
     const int y = (*v)[i + 1];
     // A click that finds no edge counts as it is, as the automatic circle tool does.
     const QPoint p = EdgeSnap(view, x, y, kDefaultDetectionRange).value_or(QPoint(x, y));
-    points.emplace_back(p);
+    points.append(p);
   }
-  const std::optional<FittedCircle> c = fitCircle(points);
+  const std::optional<lumivex::FittedCircle> c = lumivex::fitCircle(points);
   if (!c) return none();
   std::printf("%.4f %.4f %.4f\n", c->centre.x(), c->centre.y(), c->radius);
   return 0;

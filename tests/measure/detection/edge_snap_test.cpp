@@ -1,4 +1,4 @@
-#include "measure/detection/detect_circle_fit.h"
+#include "measure/geometry.h"
 #include "measure/detection/edge_snap.h"
 
 #include "tests/measure/detection/detection_pictures.h"
@@ -90,16 +90,16 @@ TEST(EdgeSnap, SnappedPointsGiveTheCircle) {
   for (const Case& c : {Case{60.3, 50.7, 14.5}, Case{100.0, 80.0, 40.0}, Case{75.5, 64.25, 25.0}}) {
     TestPicture picture(200, 160);
     picture.disc(QPointF(c.cx, c.cy), c.r);
-    std::vector<QPointF> snapped;
+    QList<QPoint> snapped;
     for (int i = 0; i < 8; ++i) {
       const double a = i * 0.7 + 0.2;
       const int x = static_cast<int>(std::lround(c.cx + (c.r - 6) * std::cos(a)));
       const int y = static_cast<int>(std::lround(c.cy + (c.r - 6) * std::sin(a)));
       const auto p = EdgeSnap(picture.view(), x, y, kDefaultDetectionRange);
       ASSERT_TRUE(p);
-      snapped.emplace_back(*p);
+      snapped.append(*p);
     }
-    const auto circle = fitCircle(snapped);
+    const auto circle = lumivex::fitCircle(snapped);
     ASSERT_TRUE(circle);
     EXPECT_NEAR(circle->centre.x(), c.cx, 1.0);
     EXPECT_NEAR(circle->centre.y(), c.cy, 1.0);

@@ -1,4 +1,3 @@
-#include "measure/detection/detect_circle_fit.h"
 #include "measure/detection/detect_line_fit.h"
 
 #include <gtest/gtest.h>
@@ -56,27 +55,6 @@ TEST(LineFit, EndsAreTheOutermostProjections) {
     const bool reversed = near(ends->first, c.second) && near(ends->second, c.first);
     EXPECT_TRUE(inOrder || (c.first.x() == c.second.x() && reversed)) << c.name;
   }
-}
-
-TEST(CircleFit, KnownCirclesAndFailures) {
-  struct Case {
-    double cx, cy, r, from, to;  // arc in radians
-  };
-  for (const Case& c : {Case{10, 20, 5, 0, 6.28}, Case{640.5, 480.25, 300, 0.2, 1.4}, Case{-3, 7, 0.75, 1, 4}}) {
-    std::vector<QPointF> points;
-    for (int i = 0; i < 12; ++i) {
-      const double a = c.from + (c.to - c.from) * i / 11.0;
-      points.emplace_back(c.cx + c.r * std::cos(a), c.cy + c.r * std::sin(a));
-    }
-    const auto fit = fitCircle(points);
-    ASSERT_TRUE(fit);
-    EXPECT_NEAR(fit->centre.x(), c.cx, 1e-6 * std::max(1.0, c.r));
-    EXPECT_NEAR(fit->centre.y(), c.cy, 1e-6 * std::max(1.0, c.r));
-    EXPECT_NEAR(fit->radius, c.r, 1e-6 * std::max(1.0, c.r));
-  }
-  EXPECT_FALSE(fitCircle({QPointF(0, 0), QPointF(1, 1)}));
-  EXPECT_FALSE(fitCircle({QPointF(0, 0), QPointF(1, 1), QPointF(5, 5), QPointF(-2, -2)}));
-  EXPECT_FALSE(fitCircle({QPointF(4, 0), QPointF(4, 1), QPointF(4, 9)}));
 }
 
 }  // namespace
