@@ -77,16 +77,16 @@ const ButtonSpec* buttonSpec(int id) {
 }
 
 int toolCodeOf(int id) {
-  const ButtonSpec* spec = buttonSpec(id);
-  return spec ? spec->toolCode : 0;
+  const ButtonSpec* info = buttonSpec(id);
+  return info ? info->toolCode : 0;
 }
 
-void ButtonTable::add(const ButtonSpec& spec, SkinButton* button) {
-  rows_.push_back(Row{&spec, button, {}, {}});
+void ButtonTable::add(const ButtonSpec& info, SkinButton* button) {
+  rows_.push_back(Row{&info, button, {}, {}});
 }
 
 ButtonTable::Row* ButtonTable::find(int id) {
-  const auto it = std::find_if(rows_.begin(), rows_.end(), [id](const Row& r) { return r.spec->id == id; });
+  const auto it = std::find_if(rows_.begin(), rows_.end(), [id](const Row& r) { return r.info->id == id; });
   return it == rows_.end() ? nullptr : &*it;
 }
 

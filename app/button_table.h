@@ -37,17 +37,17 @@ int toolCodeOf(int id);
 // Tool-tip texts are kept to this many characters (the control's buffer holds 128 with its terminator).
 inline constexpr int kToolTipMaxChars = 127;
 
-// The runtime table: each row binds a spec to its widget, its screen rectangle and its current tip.
+// The runtime table: each row binds a button's fixed data to its widget, its screen rectangle and its current tip.
 class ButtonTable {
  public:
   struct Row {
-    const ButtonSpec* spec = nullptr;
+    const ButtonSpec* info = nullptr;
     SkinButton* button = nullptr;
     QRect screenRect;
     QString toolTip;
   };
 
-  void add(const ButtonSpec& spec, SkinButton* button);
+  void add(const ButtonSpec& info, SkinButton* button);
   Row* find(int id);
   const Row* find(int id) const;
   std::vector<Row>& rows() { return rows_; }

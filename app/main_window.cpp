@@ -173,18 +173,18 @@ void MainWindow::buildLayout() {
   magnifier_ = new MagnifierBox(ids::kMagnifier, this);
   magnifier_->setGeometry(738, 530, 120, 120);
 
-  for (const ButtonSpec& spec : kButtonSpecs) {
-    const QSize size(spec.width, spec.height);
-    SkinButton* button = spec.latch ? new LatchButton(spec.id, QString::fromLatin1(spec.iconFile), size, this)
-                                    : new SkinButton(spec.id, QString::fromLatin1(spec.iconFile), size, this);
-    button->move(spec.x, spec.y);
+  for (const ButtonSpec& info : kButtonSpecs) {
+    const QSize size(info.width, info.height);
+    SkinButton* button = info.latch ? new LatchButton(info.id, QString::fromLatin1(info.iconFile), size, this)
+                                    : new SkinButton(info.id, QString::fromLatin1(info.iconFile), size, this);
+    button->move(info.x, info.y);
     button->setStyle(tipStyle_.get());
-    if (spec.width == 56) button->setIconScale(0.72);
-    if (spec.width == 28) button->setIconScale(0.6);
-    if (spec.hidden) button->hide();
-    const int id = spec.id;
+    if (info.width == 56) button->setIconScale(0.72);
+    if (info.width == 28) button->setIconScale(0.6);
+    if (info.hidden) button->hide();
+    const int id = info.id;
     connect(button, &QAbstractButton::clicked, this, [this, id] { dispatchCommand(id); });
-    buttons_.add(spec, button);
+    buttons_.add(info, button);
   }
   // The switch shows its own "off" icon while latched (snapshot key disabled).
   auto* snapSwitch = latchButton(ids::kSnapSwitch);
@@ -227,11 +227,11 @@ void MainWindow::setTexts() {
 
 void MainWindow::refreshToolTips() {
   for (ButtonTable::Row& row : buttons_.rows()) {
-    const ButtonSpec& spec = *row.spec;
-    if (spec.id == ids::kSnapSwitch && latchButton(spec.id)->isLatched()) {
+    const ButtonSpec& info = *row.info;
+    if (info.id == ids::kSnapSwitch && latchButton(info.id)->isLatched()) {
       row.toolTip = LookupText("TipSwitchDisable", kToolTipMaxChars + 1, QStringLiteral("Snapshot Disable"));
     } else {
-      row.toolTip = LookupText(spec.tipKey, kToolTipMaxChars + 1, QString::fromUtf8(spec.tipDefault));
+      row.toolTip = LookupText(info.tipKey, kToolTipMaxChars + 1, QString::fromUtf8(info.tipDefault));
     }
     // In full screen the buttons carry no tips at all.
     row.button->setToolTip(fullScreen_ ? QString() : row.toolTip);
@@ -246,7 +246,7 @@ SkinButton* MainWindow::button(int id) const {
 
 LatchButton* MainWindow::latchButton(int id) const {
   const ButtonTable::Row* row = buttons_.find(id);
-  return row && row->spec->latch ? static_cast<LatchButton*>(row->button) : nullptr;
+  return row && row->info->latch ? static_cast<LatchButton*>(row->button) : nullptr;
 }
 
 bool MainWindow::isPreviewing() const { return latchButton(ids::kPreview)->isLatched(); }
@@ -317,7 +317,7 @@ void MainWindow::enterNotConnected() {
 
 void MainWindow::setButtonsEnabled(bool connected) {
   for (ButtonTable::Row& row : buttons_.rows()) {
-    const int id = row.spec->id;
+    const int id = row.info->id;
     if (connected) row.button->setEnabled(id != ids::kToolEllipse);
     else row.button->setEnabled(id == ids::kClose);
   }

@@ -45,10 +45,10 @@ void MainWindow::buildCommands() {
   addCommand(ids::kExportWord, "onExportWord", [this] { onExportWord(); });
   addCommand(ids::kExportExcel, "onExportExcel", [this] { onExportExcel(); });
   addCommand(ids::kLanguage, "onLanguageMenu", [this] { onLanguageMenu(); });
-  for (const ButtonSpec& spec : kButtonSpecs) {
-    const int id = spec.id;
-    if (spec.latch && spec.toolCode > 0) addCommand(id, "onChooseTool", [this, id] { onChooseTool(id); });
-    if (spec.toolCode >= 21) addCommand(id, "onChooseAutoTool", [this, id] { onChooseAutoTool(id); });
+  for (const ButtonSpec& info : kButtonSpecs) {
+    const int id = info.id;
+    if (info.latch && info.toolCode > 0) addCommand(id, "onChooseTool", [this, id] { onChooseTool(id); });
+    if (info.toolCode >= 21) addCommand(id, "onChooseAutoTool", [this, id] { onChooseAutoTool(id); });
   }
   addCommand(ids::kMinimize, "onMinimise", [this] { onMinimise(); });
   addCommand(ids::kFullScreen, "onFullScreen", [this] { onFullScreen(); });
@@ -181,8 +181,8 @@ void MainWindow::onSnapshotSwitch() {
 // --- Tools --------------------------------------------------------------------------------------------
 
 void MainWindow::releaseToolButtons() {
-  for (const ButtonSpec& spec : kButtonSpecs) {
-    if (spec.latch && spec.toolCode > 0) latchButton(spec.id)->setLatched(false);
+  for (const ButtonSpec& info : kButtonSpecs) {
+    if (info.latch && info.toolCode > 0) latchButton(info.id)->setLatched(false);
   }
 }
 

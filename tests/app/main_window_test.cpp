@@ -118,7 +118,7 @@ TEST_F(MainWindowTest, EveryCommandIdReachesItsHandler) {
   EXPECT_EQ(std::set<int>(known.begin(), known.end()), expected);
   // Every one of the 46 buttons is a command.
   ASSERT_EQ(window.buttonTable().rows().size(), 46u);
-  for (const ButtonSpec& spec : kButtonSpecs) EXPECT_TRUE(expected.count(spec.id)) << spec.id;
+  for (const ButtonSpec& info : kButtonSpecs) EXPECT_TRUE(expected.count(info.id)) << info.id;
   EXPECT_FALSE(window.dispatchCommand(4242));
 }
 
@@ -170,8 +170,8 @@ TEST_F(MainWindowTest, ToolLatchRules) {
     EXPECT_EQ(latch != nullptr && latch->isLatched(), c.latches);
     // Exactly one tool button is latched at a time.
     int latched = 0;
-    for (const ButtonSpec& spec : kButtonSpecs) {
-      if (spec.latch && spec.toolCode > 0 && window.latchButton(spec.id)->isLatched()) ++latched;
+    for (const ButtonSpec& info : kButtonSpecs) {
+      if (info.latch && info.toolCode > 0 && window.latchButton(info.id)->isLatched()) ++latched;
     }
     EXPECT_EQ(latched, c.latches ? 1 : 0);
   }
@@ -301,8 +301,8 @@ TEST_F(MainWindowTest, EscapeAndEnterNeverCloseTheWindow) {
 TEST_F(MainWindowTest, NotConnectedEnablesOnlyCloseAndDrawsTheMessage) {
   MainWindow& window = open(Result::Failed);
   EXPECT_FALSE(window.isConnected());
-  for (const ButtonSpec& spec : kButtonSpecs) {
-    EXPECT_EQ(window.button(spec.id)->isEnabled(), spec.id == ids::kClose) << spec.id;
+  for (const ButtonSpec& info : kButtonSpecs) {
+    EXPECT_EQ(window.button(info.id)->isEnabled(), info.id == ids::kClose) << info.id;
   }
   EXPECT_FALSE(window.isPreviewing());
   EXPECT_EQ(window.videoArea()->connectMessage(), QStringLiteral("Please connect Digital Microscope"));
@@ -330,8 +330,8 @@ TEST_F(MainWindowTest, NotConnectedEnablesOnlyCloseAndDrawsTheMessage) {
 
 TEST_F(MainWindowTest, ConnectedStateEnablesAllButTheEllipse) {
   MainWindow& window = open(Result::Connected);
-  for (const ButtonSpec& spec : kButtonSpecs) {
-    EXPECT_EQ(window.button(spec.id)->isEnabled(), spec.id != ids::kToolEllipse) << spec.id;
+  for (const ButtonSpec& info : kButtonSpecs) {
+    EXPECT_EQ(window.button(info.id)->isEnabled(), info.id != ids::kToolEllipse) << info.id;
   }
   EXPECT_TRUE(window.isPreviewing());
   EXPECT_TRUE(window.videoArea()->connectMessage().isEmpty());
@@ -444,8 +444,8 @@ TEST_F(MainWindowTest, LayoutPlacesEveryControl) {
   std::vector<QRect> rects;
   for (const auto& row : window.buttonTable().rows()) {
     if (row.button->isHidden()) continue;
-    EXPECT_TRUE(window.rect().contains(row.button->geometry())) << row.spec->id;
-    for (const QRect& other : rects) EXPECT_FALSE(other.intersects(row.button->geometry())) << row.spec->id;
+    EXPECT_TRUE(window.rect().contains(row.button->geometry())) << row.info->id;
+    for (const QRect& other : rects) EXPECT_FALSE(other.intersects(row.button->geometry())) << row.info->id;
     rects.push_back(row.button->geometry());
   }
   EXPECT_EQ(window.videoArea()->cursor().shape(), Qt::BitmapCursor);
