@@ -35,8 +35,18 @@ bool registerCommand(const char* name, const char* usageText, Command command) {
 
 }  // namespace lumivex::tool
 
+namespace {
+// Scripts read this tool's stderr for the container's error text; Qt's note about a missing runtime folder
+// (the offscreen platform asks for one) is noise there.
+void quietHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (message.startsWith(QLatin1String("QStandardPaths:"))) return;
+  if (type != QtDebugMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace lumivex::tool;
+  qInstallMessageHandler(quietHandler);
   // Drawing text onto pictures needs a GUI application object, but never a display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
