@@ -329,6 +329,8 @@ void MainWindow::onReconnectTimer() {
 }
 
 void MainWindow::reconnect() {
+  // A device event or a retry queued before the window closed must not start the camera again.
+  if (closed_) return;
   // A device event arriving while a rebuild runs (from a nested event loop) must not rebuild the graph
   // underneath it: it tries again a little later instead.
   std::unique_lock<std::mutex> lock(reconnectLock_, std::try_to_lock);

@@ -363,6 +363,19 @@ TEST_F(MainWindowTest, DeviceChangesReconnect) {
   EXPECT_EQ(timer->interval(), 1000);
 }
 
+TEST_F(MainWindowTest, DeviceChangesAfterCloseLeaveTheCameraStopped) {
+  MainWindow& window = open(Result::Connected);
+  window.close();
+  const int connects = capture_->connects;
+  capture_->results = {Result::Connected};
+  for (auto change : {CaptureService::DeviceChange::Removed, CaptureService::DeviceChange::Arrived}) {
+    postAppMessage(&window, msg::kDeviceChange, static_cast<int>(change));
+    QApplication::processEvents();
+  }
+  EXPECT_EQ(capture_->connects, connects);
+  EXPECT_FALSE(capture_->running);
+}
+
 TEST_F(MainWindowTest, GraphWithoutDeviceRetriesOnceAfter100ms) {
   auto capture = std::make_unique<test::FakeCaptureService>();
   capture->results = {Result::RetryLater, Result::Connected};
