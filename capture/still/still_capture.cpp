@@ -9,6 +9,8 @@
 #include "workspace/image/cx_image.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QSaveFile>
@@ -155,6 +157,8 @@ std::optional<QString> StillCapture::saveStill(const StillFrame& frame, const QS
   image.SetJpegQuality(kJpegQuality);
   std::vector<std::uint8_t> bytes;
   if (!image.Encode(bytes, type)) return std::nullopt;
+  // The folder may have been removed while the program runs; the picture is not thrown away for that.
+  QDir().mkpath(QFileInfo(path).absolutePath());
   // Written whole under a temporary name and renamed, so a failure never leaves half a picture.
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return std::nullopt;

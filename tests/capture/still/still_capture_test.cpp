@@ -207,6 +207,16 @@ TEST_F(StillCaptureTest, BadFramesAndNamesAreRefused) {
   EXPECT_EQ(StillCapture::nameSafeMagnification(QString(40, QLatin1Char('9'))).size(), 23);
 }
 
+TEST_F(StillCaptureTest, RemovedPictureFolderIsMadeAgain) {
+  ASSERT_TRUE(QDir(pictures_).removeRecursively());
+  TestFrame frame(320, 240);
+  StillCapture capture;
+  const auto path = capture.saveStill(frame.view(), QString(), false);
+  ASSERT_TRUE(path);
+  EXPECT_TRUE(QFileInfo(*path).completeBaseName().endsWith(QStringLiteral("_N0001")));
+  EXPECT_EQ(pictureFiles(), QStringList{QFileInfo(*path).fileName()});
+}
+
 TEST_F(StillCaptureTest, FolderNamedLikeAStillIsReported) {
   setFormat(2);
   ASSERT_TRUE(QDir(pictures_).mkdir(QStringLiteral("Still_N0040.jpg")));
