@@ -21,6 +21,10 @@ int truncateExact(double v) {
 }
 int roundHalfUp(double v) { return static_cast<int>(v + 0.5); }
 
+// Nearly collinear clicks far apart put the centre (or the radius) beyond what a stored point holds;
+// converting such a value would wrap it to a meaningless, even negative, number.
+bool fitsInt(double v) { return v > -2147483649.0 && v < 2147483648.0; }
+
 bool anyCoincide(QPoint p1, QPoint p2, QPoint p3) { return p1 == p2 || p2 == p3 || p1 == p3; }
 
 }  // namespace
@@ -83,7 +87,7 @@ std::optional<CircleCentre> threePointCentre(QPoint p1, QPoint p2, QPoint p3) {
       cy = (y2 + y1) / 2.0 - (cx - (x2 + x1) / 2.0) / m12;
     }
   }
-  if (!std::isfinite(cx) || !std::isfinite(cy)) return std::nullopt;
+  if (!fitsInt(cx + 0.5) || !fitsInt(cy + 0.5)) return std::nullopt;
   return CircleCentre{{cx, cy}, {roundHalfUp(cx), roundHalfUp(cy)}};
 }
 
@@ -108,7 +112,7 @@ std::optional<ArcCircle> arcCircle(QPoint p1, QPoint p2, QPoint p3) {
     cy = m2y + h * (cx - m2x);
   }
   const double r = std::sqrt((cx - x1) * (cx - x1) + (cy - y1) * (cy - y1));
-  if (!std::isfinite(r)) return std::nullopt;
+  if (!fitsInt(cx) || !fitsInt(cy) || !fitsInt(r)) return std::nullopt;
   ArcCircle circle;
   circle.centre = {truncateExact(cx), truncateExact(cy)};
   circle.radius = truncateExact(r);

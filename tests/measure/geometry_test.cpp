@@ -74,6 +74,15 @@ TEST(Refusals, ShapesThatCannotBeFormed) {
   EXPECT_FALSE(fitCircle({{0, 0}, {1, 1}}));
   EXPECT_FALSE(fitCircle({{0, 0}, {1, 1}, {2, 2}, {3, 3}}));
   EXPECT_FALSE(makeAutoCircle({{0, 0}, {5, 0}, {10, 0}}, {}, kMm2));
+  // Nearly collinear clicks across an actual-size view: the centre lies some 3.4e9 pixels away, beyond
+  // what a stored point holds (it used to wrap into a wrong, for the arc even negative, radius).
+  EXPECT_FALSE(makeThreePointCircle({0, 0}, {1500, 1}, {3001, 2}, {0, 0}, kMm2));
+  EXPECT_FALSE(makeTwoCircles({QPoint{0, 0}, {1500, 1}, {3001, 2}}, {}, {QPoint{0, 100}, {100, 0}, {200, 100}}, {},
+                              {}, kMm2));
+  EXPECT_FALSE(makeArc({0, 0}, {1500, 1}, {3001, 2}, {0, 0}, kMm2));
+  // Still a circle when the centre is merely far away.
+  EXPECT_TRUE(makeThreePointCircle({0, 0}, {150, 1}, {301, 2}, {0, 0}, kMm2));
+  EXPECT_TRUE(makeArc({0, 0}, {150, 1}, {301, 2}, {0, 0}, kMm2));
 }
 
 // Circumcentre by the determinant formula, independent of the slope method.
