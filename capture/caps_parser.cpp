@@ -1,6 +1,6 @@
 #include "capture/caps_parser.h"
 
-#include "capture/gst_ptr.h"
+#include "app/widgets/gst_ptr.h"
 
 #include <gst/gst.h>
 

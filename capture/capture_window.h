@@ -5,7 +5,7 @@
 #include "capture/frame_buffer.h"
 #include "capture/frame_composer.h"
 #include "capture/frame_handler.h"
-#include "capture/gst_ptr.h"
+#include "app/widgets/gst_ptr.h"
 #include "capture/still_request.h"
 
 #include <QPointer>

@@ -12,11 +12,6 @@ namespace {
 // must not keep its pipeline forever.
 constexpr qint64 kMaxSoundMs = 10000;
 
-bool ensureGstreamer() {
-  if (gst_is_initialized()) return true;
-  return gst_init_check(nullptr, nullptr, nullptr);
-}
-
 }  // namespace
 
 SoundPlayer::SoundPlayer() {
@@ -35,7 +30,7 @@ bool SoundPlayer::play(int soundId) {
 
 bool SoundPlayer::playFile(const QString& path) {
   if (!QFileInfo::exists(path) || !ensureGstreamer()) return false;
-  sound::PipelinePtr pipeline(gst_element_factory_make("playbin", nullptr));
+  GstElementPtr pipeline(gst_element_factory_make("playbin", nullptr));
   if (!pipeline) return false;
   // playbin's floating reference is sunk so the handle owns exactly one reference.
   gst_object_ref_sink(pipeline.get());
@@ -61,8 +56,8 @@ bool SoundPlayer::playFile(const QString& path) {
 
 void SoundPlayer::reap() {
   for (auto it = active_.begin(); it != active_.end();) {
-    sound::BusPtr bus(gst_element_get_bus(it->pipeline.get()));
-    sound::MessagePtr done(bus ? gst_bus_pop_filtered(bus.get(),
+    GstBusPtr bus(gst_element_get_bus(it->pipeline.get()));
+    GstMessagePtr done(bus ? gst_bus_pop_filtered(bus.get(),
                                                   static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR))
                            : nullptr);
     if (done || it->age.elapsed() > kMaxSoundMs) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <gst/gst.h>
+#include "app/widgets/gst_ptr.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -10,23 +10,6 @@
 #include <vector>
 
 namespace lumivex {
-
-namespace sound {
-// Owning handles for the GStreamer objects of a sound: each drops its one reference.
-struct ObjectUnref {
-  void operator()(gpointer object) const {
-    if (object) gst_object_unref(object);
-  }
-};
-struct MessageUnref {
-  void operator()(GstMessage* message) const {
-    if (message) gst_message_unref(message);
-  }
-};
-using PipelinePtr = std::unique_ptr<GstElement, ObjectUnref>;
-using BusPtr = std::unique_ptr<GstBus, ObjectUnref>;
-using MessagePtr = std::unique_ptr<GstMessage, MessageUnref>;
-}  // namespace sound
 
 // Plays the program's short WAVE sounds (resources/sounds/<id>.wav) asynchronously through a GStreamer
 // playbin each. Fire and forget: play() returns at once, a finished or failed sound is released by a
@@ -45,7 +28,7 @@ class SoundPlayer {
 
  private:
   struct Playing {
-    sound::PipelinePtr pipeline;
+    GstElementPtr pipeline;
     QElapsedTimer age;
   };
   void reap();

@@ -35,7 +35,7 @@ using GstCapsPtr = std::unique_ptr<GstCaps, GstCapsUnref>;
 using GstSamplePtr = std::unique_ptr<GstSample, GstSampleUnref>;
 using GstMessagePtr = std::unique_ptr<GstMessage, GstMessageUnref>;
 
-// gst_init once for the process; safe to call from anywhere on the GUI thread.
-void ensureGstreamer();
+// Initialises GStreamer once for the process; false when it cannot be (the caller then has no media).
+bool ensureGstreamer();
 
 }  // namespace lumivex
