@@ -1,8 +1,8 @@
 #include "app/about_dialog.h"
 
 #include "app/project_links.h"
-#include "app/core/localisation.h"
-#include "app/widgets/skin_renderer.h"
+#include "core/localisation.h"
+#include "widgets/skin_renderer.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -29,11 +29,13 @@ AboutDialog::AboutDialog(UrlOpener openUrl, QWidget* parent) : QDialog(parent) {
   auto* description = new QLabel(
       LookupText("AboutDescription", 128, QStringLiteral("Software for USB digital microscope cameras")), this);
   auto* version = new QLabel(
-      LookupText("AboutVersion", 64, QStringLiteral("Version %1").arg(QCoreApplication::applicationVersion().isEmpty()
-                                                                         ? QStringLiteral("0.1.0")
-                                                                         : QCoreApplication::applicationVersion())),
+      LookupText("AboutVersion", 64,
+                 QStringLiteral("Version %1")
+                     .arg(QCoreApplication::applicationVersion().isEmpty() ? QStringLiteral("0.1.0")
+                                                                           : QCoreApplication::applicationVersion())),
       this);
-  auto* copyright = new QLabel(LookupText("AboutCopyright", 128, QStringLiteral("Copyright \u00A9 Lumivex developers")), this);
+  auto* copyright =
+      new QLabel(LookupText("AboutCopyright", 128, QStringLiteral("Copyright \u00A9 Lumivex developers")), this);
 
   const QString home = projectHomePage();
   auto* link = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(home.toHtmlEscaped()), this);

@@ -1,6 +1,6 @@
 #include "app/main_skin.h"
 
-#include "app/widgets/skin_renderer.h"
+#include "widgets/skin_renderer.h"
 
 #include <QLinearGradient>
 #include <QPainter>

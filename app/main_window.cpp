@@ -2,23 +2,23 @@
 
 #include "app/main_skin.h"
 #include "app/video_area.h"
-#include "app/core/app_context.h"
-#include "app/core/app_message.h"
-#include "app/core/capture_state.h"
-#include "app/core/control_ids.h"
-#include "app/core/localisation.h"
-#include "app/core/startup_settings.h"
-#include "app/widgets/calibrate_prompt_dialog.h"
-#include "app/widgets/latch_button.h"
-#include "app/widgets/magnifier_box.h"
-#include "app/widgets/skin_renderer.h"
-#include "app/widgets/sound_player.h"
-#include "app/widgets/tip_delay_style.h"
 #include "capture/still/still_capture.h"
+#include "core/app_context.h"
+#include "core/app_message.h"
+#include "core/capture_state.h"
+#include "core/control_ids.h"
+#include "core/localisation.h"
+#include "core/startup_settings.h"
 #include "library/media_commands.h"
 #include "library/thumbnail_strip.h"
 #include "measure/rate_derivation.h"
 #include "measure/text_dialog.h"
+#include "media/sound_player.h"
+#include "widgets/calibrate_prompt_dialog.h"
+#include "widgets/latch_button.h"
+#include "widgets/magnifier_box.h"
+#include "widgets/skin_renderer.h"
+#include "widgets/tip_delay_style.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -144,10 +144,10 @@ void MainWindow::buildLayout() {
     int id;
     QRect rect;
   };
-  for (const GroupSpec& g : {GroupSpec{ids::kGroupMeasure, {744, 56, 111, 195}},
-                             GroupSpec{ids::kGroupAutoMeasure, {744, 252, 111, 90}},
-                             GroupSpec{ids::kGroupComparison, {743, 343, 112, 56}},
-                             GroupSpec{ids::kGroupCalibration, {743, 442, 112, 88}}}) {
+  for (const GroupSpec& g :
+       {GroupSpec{ids::kGroupMeasure, {744, 56, 111, 195}}, GroupSpec{ids::kGroupAutoMeasure, {744, 252, 111, 90}},
+        GroupSpec{ids::kGroupComparison, {743, 343, 112, 56}},
+        GroupSpec{ids::kGroupCalibration, {743, 442, 112, 88}}}) {
     auto* box = new QGroupBox(this);
     box->setObjectName(QString::number(g.id));
     box->setGeometry(g.rect);
@@ -318,8 +318,10 @@ void MainWindow::enterNotConnected() {
 void MainWindow::setButtonsEnabled(bool connected) {
   for (ButtonTable::Row& row : buttons_.rows()) {
     const int id = row.info->id;
-    if (connected) row.button->setEnabled(id != ids::kToolEllipse);
-    else row.button->setEnabled(id == ids::kClose);
+    if (connected)
+      row.button->setEnabled(id != ids::kToolEllipse);
+    else
+      row.button->setEnabled(id == ids::kClose);
   }
 }
 
@@ -457,7 +459,9 @@ bool MainWindow::handleKey(QKeyEvent* key) {
       return true;
     case Qt::Key_Escape:
       // Posted, as the restore command is: the key's own processing finishes first.
-      if (fullScreen_) QMetaObject::invokeMethod(this, [this] { leaveFullScreen(); }, Qt::QueuedConnection);
+      if (fullScreen_)
+        QMetaObject::invokeMethod(
+            this, [this] { leaveFullScreen(); }, Qt::QueuedConnection);
       return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -513,7 +517,8 @@ void MainWindow::changeEvent(QEvent* event) {
   // A maximise request from the desktop enters full screen, as the maximise command does.
   if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized) && !fullScreen_) {
     setWindowState(windowState() & ~Qt::WindowMaximized);
-    QMetaObject::invokeMethod(this, [this] { onFullScreen(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { onFullScreen(); }, Qt::QueuedConnection);
   }
   QWidget::changeEvent(event);
 }
@@ -554,7 +559,9 @@ void MainWindow::showPopup(QMenu* menu, QPoint globalPos) {
   connect(menu, &QMenu::triggered, this, [this](QAction* action) {
     bool ok = false;
     const int command = action->data().toInt(&ok);
-    if (ok) QMetaObject::invokeMethod(this, [this, command] { dispatchCommand(command); }, Qt::QueuedConnection);
+    if (ok)
+      QMetaObject::invokeMethod(
+          this, [this, command] { dispatchCommand(command); }, Qt::QueuedConnection);
   });
   openMenu_ = menu;
   menu->popup(globalPos);

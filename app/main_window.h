@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/button_table.h"
-#include "app/core/capture_service.h"
 #include "app/live_measure_hooks.h"
+#include "core/capture_service.h"
 #include "measure/drawing_style.h"
 
 #include <QDialog>
@@ -231,7 +231,7 @@ class MainWindow : public QWidget {
   QPointer<QMenu> openMenu_;
   QPointer<QWidget> videoSettingsDialog_;
   std::shared_ptr<QDialog> openVideoSettings_;  // kept alive while shown
-  DrawingStyle style_;  // the process's pen, colours and fonts for live shapes
+  DrawingStyle style_;                          // the process's pen, colours and fonts for live shapes
   QPixmap skin_;
 
   QTimer reconnectTimer_;      // 1001

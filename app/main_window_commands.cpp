@@ -4,17 +4,17 @@
 #include "app/about_dialog.h"
 #include "app/project_links.h"
 #include "app/video_area.h"
-#include "app/core/app_context.h"
-#include "app/core/control_ids.h"
-#include "app/core/language_table.h"
-#include "app/core/localisation.h"
-#include "app/core/prompter.h"
-#include "app/widgets/icon_menu.h"
-#include "app/widgets/latch_button.h"
 #include "capture/still/still_capture.h"
+#include "core/app_context.h"
+#include "core/control_ids.h"
+#include "core/language_table.h"
+#include "core/localisation.h"
+#include "core/prompter.h"
 #include "library/media_commands.h"
 #include "library/thumbnail_strip.h"
 #include "measure/setting_dialog.h"
+#include "widgets/icon_menu.h"
+#include "widgets/latch_button.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -297,8 +297,8 @@ void MainWindow::onVideoAreaMenu(QPoint globalPos) {
                                    QStringLiteral("menu-395.svg"));
   time->setCheckable(true);
   time->setChecked(capture_->timeStamp());
-  IconMenu* format = menu->addIconSubmenu(LookupText("Format", 64, QStringLiteral("Format")),
-                                          QStringLiteral("menu-381.svg"));
+  IconMenu* format =
+      menu->addIconSubmenu(LookupText("Format", 64, QStringLiteral("Format")), QStringLiteral("menu-381.svg"));
   QAction* bmp = format->addCommand(ids::kStillFormatBmp, LookupText("BMP", 64, QStringLiteral("BMP")),
                                     QStringLiteral("menu-1314.svg"));
   QAction* jpg = format->addCommand(ids::kStillFormatJpeg, LookupText("JPG", 64, QStringLiteral("JPG")),
@@ -315,7 +315,8 @@ void MainWindow::onSystemMenu(QPoint globalPos) {
   // The borderless window's stand-in for the system menu: the caption commands and About.
   auto* menu = new IconMenu(this);
   menu->setObjectName(QStringLiteral("menu-system"));
-  menu->addCommand(ids::kMinimize, LookupText("TipMin", 64, QStringLiteral("minimum")), QStringLiteral("button-1175.svg"));
+  menu->addCommand(ids::kMinimize, LookupText("TipMin", 64, QStringLiteral("minimum")),
+                   QStringLiteral("button-1175.svg"));
   menu->addCommand(ids::kFullScreen, LookupText("TipFullScreen", 64, QStringLiteral("Full Screen")),
                    QStringLiteral("button-1176.svg"));
   menu->addCommand(ids::kClose, LookupText("TipClose", 64, QStringLiteral("Close")), QStringLiteral("button-1177.svg"));
@@ -347,7 +348,8 @@ void MainWindow::onFullScreen() {
 
 void MainWindow::onClose() {
   // Posted, so the click that asked for it finishes first.
-  QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { close(); }, Qt::QueuedConnection);
 }
 
 void MainWindow::onPictureFolder() {
@@ -371,12 +373,11 @@ void MainWindow::onLanguageMenu() {
   menu->setObjectName(QStringLiteral("menu-1293"));
   const Settings& settings = context_.settings();
   // Before any choice is stored the system language is the one in effect, so it is the one marked.
-  const LanguagePair inEffect = settings.languageId != 0
-                                    ? LanguagePair{settings.languageId, settings.subLanguage}
-                                    : languagePairFromLangId(systemLanguageId());
+  const LanguagePair inEffect = settings.languageId != 0 ? LanguagePair{settings.languageId, settings.subLanguage}
+                                                         : languagePairFromLangId(systemLanguageId());
   for (const LanguageMenuItem& item : kLanguageMenu) {
-    const bool current = item.primaryId == inEffect.primaryId &&
-                         (item.primaryId != 4 || item.subLanguage == inEffect.subLanguage);
+    const bool current =
+        item.primaryId == inEffect.primaryId && (item.primaryId != 4 || item.subLanguage == inEffect.subLanguage);
     menu->addCommand(item.command, LookupText(item.key, 64, QString::fromUtf8(item.defaultText)),
                      current ? QStringLiteral("menu-381.svg") : QStringLiteral("menu-232.svg"))
         ->setProperty("current", current);
@@ -424,7 +425,8 @@ void MainWindow::onAbout() {
   about->open();
 }
 
-// --- Dialogs of other libraries, and handlers of later parts (routed, not yet carried out) ---------------------------------------------
+// --- Dialogs of other libraries, and handlers of later parts (routed, not yet carried out)
+// ---------------------------------------------
 
 void MainWindow::onVideoSettings() {
   if (openVideoSettings_) {

@@ -1,10 +1,10 @@
 #include "app/startup.h"
 
-#include "app/core/app_context.h"
-#include "app/core/single_instance.h"
-#include "capture/gst_capture_service.h"
 #include "app/main_window.h"
-#include "app/widgets/widget_prompter.h"
+#include "capture/gst_capture_service.h"
+#include "core/app_context.h"
+#include "core/single_instance.h"
+#include "widgets/widget_prompter.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,6 +1,6 @@
 #include "app/video_area.h"
 
-#include "app/widgets/skin_renderer.h"
+#include "widgets/skin_renderer.h"
 
 #include <QFontMetrics>
 #include <QMetaObject>

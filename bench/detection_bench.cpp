@@ -30,8 +30,8 @@ const std::vector<uint8_t>& frame() {
     for (int y = 0; y < kHeight; ++y) {
       uint8_t* row = b.data() + static_cast<size_t>(kHeight - 1 - y) * kStride;
       for (int x = 0; x < kWidth; ++x) {
-        const bool dark = std::hypot(x - 400.0, y - 300.0) < 100.0 ||
-                          (x - 900.0) * std::cos(a) - (y - 480.0) * std::sin(a) > 0.0;
+        const bool dark =
+            std::hypot(x - 400.0, y - 300.0) < 100.0 || (x - 900.0) * std::cos(a) - (y - 480.0) * std::sin(a) > 0.0;
         const double v = (dark ? 40.0 : 210.0) + noise(random);
         const uint8_t g = static_cast<uint8_t>(std::clamp(v, 0.0, 255.0));
         row[x * 3] = row[x * 3 + 1] = row[x * 3 + 2] = g;

@@ -1,7 +1,7 @@
 // The image container on a 1600 x 1200 24-bit picture, side by side with the nearest OpenCV calls and a
 // bare libjpeg-turbo encode/decode of the same buffer. OpenCV runs with its default thread pool in the
 // plain benchmarks and with one thread in the *_1T ones; the container is always single-threaded.
-#include "workspace/image/cx_image.h"
+#include "image/cx_image.h"
 
 #include <benchmark/benchmark.h>
 
@@ -198,26 +198,48 @@ void runOpenCv(benchmark::State& state, Op op) {
 
 constexpr std::array<long, 9> kOnes{1, 1, 1, 1, 1, 1, 1, 1, 1};
 
-void BM_Mirror(benchmark::State& s) { runOperation(s, [](CxImage& i) { i.Mirror(false, true); }); }
-void BM_CvFlipHorizontal(benchmark::State& s) { runOpenCv(s, [](cv::Mat& a, cv::Mat& b) { cv::flip(a, b, 1); }); }
-void BM_Flip(benchmark::State& s) { runOperation(s, [](CxImage& i) { i.Flip(false, true); }); }
-void BM_CvFlipVertical(benchmark::State& s) { runOpenCv(s, [](cv::Mat& a, cv::Mat& b) { cv::flip(a, b, 0); }); }
-void BM_Negative(benchmark::State& s) { runOperation(s, [](CxImage& i) { i.Negative(); }); }
-void BM_CvBitwiseNot(benchmark::State& s) { runOpenCv(s, [](cv::Mat& a, cv::Mat& b) { cv::bitwise_not(a, b); }); }
-void BM_Light(benchmark::State& s) { runOperation(s, [](CxImage& i) { i.Light(10, 0); }); }
+void BM_Mirror(benchmark::State& s) {
+  runOperation(s, [](CxImage& i) { i.Mirror(false, true); });
+}
+void BM_CvFlipHorizontal(benchmark::State& s) {
+  runOpenCv(s, [](cv::Mat& a, cv::Mat& b) { cv::flip(a, b, 1); });
+}
+void BM_Flip(benchmark::State& s) {
+  runOperation(s, [](CxImage& i) { i.Flip(false, true); });
+}
+void BM_CvFlipVertical(benchmark::State& s) {
+  runOpenCv(s, [](cv::Mat& a, cv::Mat& b) { cv::flip(a, b, 0); });
+}
+void BM_Negative(benchmark::State& s) {
+  runOperation(s, [](CxImage& i) { i.Negative(); });
+}
+void BM_CvBitwiseNot(benchmark::State& s) {
+  runOpenCv(s, [](cv::Mat& a, cv::Mat& b) { cv::bitwise_not(a, b); });
+}
+void BM_Light(benchmark::State& s) {
+  runOperation(s, [](CxImage& i) { i.Light(10, 0); });
+}
 void BM_CvLut(benchmark::State& s) {
   cv::Mat table(1, 256, CV_8U);
   for (int i = 0; i < 256; ++i) table.at<uint8_t>(i) = static_cast<uint8_t>(std::min(255, i + 10));
   runOpenCv(s, [&](cv::Mat& a, cv::Mat& b) { cv::LUT(a, table, b); });
 }
-void BM_Filter(benchmark::State& s) { runOperation(s, [](CxImage& i) { i.Filter(kOnes, 3, 9, 0); }); }
-void BM_CvBlur3(benchmark::State& s) { runOpenCv(s, [](cv::Mat& a, cv::Mat& b) { cv::blur(a, b, cv::Size(3, 3)); }); }
-void BM_Median(benchmark::State& s) { runOperation(s, [](CxImage& i) { i.Median(3); }); }
-void BM_CvMedianBlur3(benchmark::State& s) { runOpenCv(s, [](cv::Mat& a, cv::Mat& b) { cv::medianBlur(a, b, 3); }); }
+void BM_Filter(benchmark::State& s) {
+  runOperation(s, [](CxImage& i) { i.Filter(kOnes, 3, 9, 0); });
+}
+void BM_CvBlur3(benchmark::State& s) {
+  runOpenCv(s, [](cv::Mat& a, cv::Mat& b) { cv::blur(a, b, cv::Size(3, 3)); });
+}
+void BM_Median(benchmark::State& s) {
+  runOperation(s, [](CxImage& i) { i.Median(3); });
+}
+void BM_CvMedianBlur3(benchmark::State& s) {
+  runOpenCv(s, [](cv::Mat& a, cv::Mat& b) { cv::medianBlur(a, b, 3); });
+}
 
 // Arg 0: OpenCV's default threads; arg 1: one thread.
-#define LUMIVEX_PAIR(ours, theirs)                                   \
-  BENCHMARK(ours)->Unit(benchmark::kMillisecond);                    \
+#define LUMIVEX_PAIR(ours, theirs)                \
+  BENCHMARK(ours)->Unit(benchmark::kMillisecond); \
   BENCHMARK(theirs)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
 
 LUMIVEX_PAIR(BM_Mirror, BM_CvFlipHorizontal);

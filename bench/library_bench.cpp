@@ -1,8 +1,8 @@
 // The media browser and still capture at the sizes that matter: the start-up scan of a folder of 10,000
 // pictures, six 1600 x 1200 JPEG thumbnails decoded cold and drawn from the cache, and the save path
 // of a 1600 x 1200 still (JPEG quality 90 and BMP).
-#include "app/core/app_context.h"
 #include "capture/still/still_capture.h"
+#include "core/app_context.h"
 #include "library/folder_scan.h"
 #include "library/thumbnail_loader.h"
 #include "library/thumbnail_strip.h"
@@ -51,8 +51,8 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 
 struct Folders {
   QTemporaryDir root;
-  QString big;    // 10,000 small pictures and a few sub-folders
-  QString six;    // six 1600 x 1200 JPEGs
+  QString big;  // 10,000 small pictures and a few sub-folders
+  QString six;  // six 1600 x 1200 JPEGs
   QString empty;
   Folders() {
     big = root.filePath(QStringLiteral("big"));

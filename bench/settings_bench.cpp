@@ -1,7 +1,7 @@
 // Start-up cost of the settings and text lookups: every stored value read once, and a language file
 // parsed and queried as the main window does when it fills its tool-tips.
-#include "app/core/localisation.h"
-#include "app/core/settings_store.h"
+#include "core/localisation.h"
+#include "core/settings_store.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 #include "capture/cap_config.h"
 
-#include "app/core/app_context.h"
-#include "app/core/atomic_file.h"
+#include "core/app_context.h"
+#include "core/atomic_file.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -89,8 +89,6 @@ void CapConfig::setSize(int width, int height) {
   setI32(kBitRate, static_cast<std::int32_t>(bitRateFor(frameTime(), image)));
 }
 
-QString capConfigPath() {
-  return AppContext::current().paths().programFolder + QStringLiteral("/CapConfig.dat");
-}
+QString capConfigPath() { return AppContext::current().paths().programFolder + QStringLiteral("/CapConfig.dat"); }
 
 }  // namespace lumivex

@@ -1,6 +1,6 @@
 #include "capture/caps_parser.h"
 
-#include "app/widgets/gst_ptr.h"
+#include "media/gst_ptr.h"
 
 #include <gst/gst.h>
 
@@ -113,10 +113,18 @@ std::optional<SourceFormat> chooseSourceFormat(const std::vector<CameraCapabilit
   f.fps = pick->maxFps;
   const QString dims = QStringLiteral("width=%1,height=%2").arg(size.width()).arg(size.height());
   switch (pick->format) {
-    case PixelFormat::Mjpeg: f.caps = QStringLiteral("image/jpeg,") + dims; break;
-    case PixelFormat::Yuy2: f.caps = QStringLiteral("video/x-raw,format=YUY2,") + dims; break;
-    case PixelFormat::Uyvy: f.caps = QStringLiteral("video/x-raw,format=UYVY,") + dims; break;
-    default: f.caps = QStringLiteral("video/x-raw,format=BGR,") + dims; break;
+    case PixelFormat::Mjpeg:
+      f.caps = QStringLiteral("image/jpeg,") + dims;
+      break;
+    case PixelFormat::Yuy2:
+      f.caps = QStringLiteral("video/x-raw,format=YUY2,") + dims;
+      break;
+    case PixelFormat::Uyvy:
+      f.caps = QStringLiteral("video/x-raw,format=UYVY,") + dims;
+      break;
+    default:
+      f.caps = QStringLiteral("video/x-raw,format=BGR,") + dims;
+      break;
   }
   return f;
 }

@@ -9,10 +9,10 @@
 #include "capture/snap_key_source.h"
 #include "capture/v4l2_proc_amp.h"
 
-#include "app/core/app_context.h"
-#include "app/core/app_message.h"
-#include "app/core/capture_state.h"
-#include "app/core/control_ids.h"
+#include "core/app_context.h"
+#include "core/app_message.h"
+#include "core/capture_state.h"
+#include "core/control_ids.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>

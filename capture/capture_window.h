@@ -5,8 +5,8 @@
 #include "capture/frame_buffer.h"
 #include "capture/frame_composer.h"
 #include "capture/frame_handler.h"
-#include "app/widgets/gst_ptr.h"
 #include "capture/still_request.h"
+#include "media/gst_ptr.h"
 
 #include <QPointer>
 #include <QSize>
@@ -100,7 +100,7 @@ class CaptureWindow {
 
   std::vector<DeviceEntry> devices_;
   GstElementPtr pipeline_;
-  GstElement* source_ = nullptr;           // owned by the pipeline
+  GstElement* source_ = nullptr;            // owned by the pipeline
   std::vector<GstElement*> chain_;          // downstream of the source, owned by the pipeline
   std::unique_ptr<SnapKeySource> snapKey_;  // the "SampleGrabber"
   std::unique_ptr<DemoFeeder> feeder_;

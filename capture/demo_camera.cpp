@@ -47,12 +47,18 @@ DemoPicture DemoCamera::picture() const {
 
 int* DemoCamera::field(ProcAmpProperty property, DemoPicture& picture) const {
   switch (property) {
-    case ProcAmpProperty::Brightness: return &picture.brightness;
-    case ProcAmpProperty::Contrast: return &picture.contrast;
-    case ProcAmpProperty::Hue: return &picture.hue;
-    case ProcAmpProperty::Saturation: return &picture.saturation;
-    case ProcAmpProperty::Sharpness: return &picture.sharpness;
-    case ProcAmpProperty::Gamma: return &picture.gamma;
+    case ProcAmpProperty::Brightness:
+      return &picture.brightness;
+    case ProcAmpProperty::Contrast:
+      return &picture.contrast;
+    case ProcAmpProperty::Hue:
+      return &picture.hue;
+    case ProcAmpProperty::Saturation:
+      return &picture.saturation;
+    case ProcAmpProperty::Sharpness:
+      return &picture.sharpness;
+    case ProcAmpProperty::Gamma:
+      return &picture.gamma;
   }
   return nullptr;
 }

@@ -46,7 +46,8 @@ void boxBlur(QImage& image, int radius) {
     for (int x = 0; x < w; ++x) {
       int r = 0, g = 0, b = 0;
       for (int k = -radius; k <= radius; ++k) {
-        const std::uint32_t p = reinterpret_cast<const std::uint32_t*>(tmp.constScanLine(std::clamp(y + k, 0, h - 1)))[x];
+        const std::uint32_t p =
+            reinterpret_cast<const std::uint32_t*>(tmp.constScanLine(std::clamp(y + k, 0, h - 1)))[x];
         r += (p >> 16) & 0xff;
         g += (p >> 8) & 0xff;
         b += p & 0xff;
@@ -212,8 +213,8 @@ void DemoScene::prepare(QSize size, const DemoPicture& picture) {
   }
 }
 
-void DemoScene::render(std::uint8_t* dst, int dstStride, QSize size, const DemoPicture& picture,
-                       std::uint64_t index, double timeSeconds) {
+void DemoScene::render(std::uint8_t* dst, int dstStride, QSize size, const DemoPicture& picture, std::uint64_t index,
+                       double timeSeconds) {
   prepare(size, picture);
   const QPoint offset = drift_ ? driftPixels(timeSeconds, size.width()) : QPoint();
   const int w3 = size.width() * 3;
@@ -221,9 +222,9 @@ void DemoScene::render(std::uint8_t* dst, int dstStride, QSize size, const DemoP
   const std::size_t mask = noiseTable_.size() - 1;
   std::size_t n = static_cast<std::size_t>(index * 2654435761u) & mask;
   for (int y = 0; y < size.height(); ++y) {
-    const std::uint8_t* src = base_.data() +
-                              static_cast<std::size_t>(margin_ + offset.y() + y) * static_cast<std::size_t>(baseStride_) +
-                              static_cast<std::size_t>((margin_ + offset.x()) * 3);
+    const std::uint8_t* src =
+        base_.data() + static_cast<std::size_t>(margin_ + offset.y() + y) * static_cast<std::size_t>(baseStride_) +
+        static_cast<std::size_t>((margin_ + offset.x()) * 3);
     std::uint8_t* row = dst + static_cast<std::ptrdiff_t>(y) * dstStride;
     if (noise_) {
       const std::int8_t* noise = noiseTable_.data();

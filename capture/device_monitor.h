@@ -1,7 +1,7 @@
 #pragma once
 
 #include "capture/device_entry.h"
-#include "app/widgets/gst_ptr.h"
+#include "media/gst_ptr.h"
 
 #include <functional>
 #include <vector>

@@ -43,7 +43,8 @@ QStringList EvdevSnapKey::findKeyNodes(const QString& videoNode, const QString& 
   QDirIterator it(usb, {QStringLiteral("event*")}, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
   while (it.hasNext()) {
     const QString path = it.next();
-    if (QFileInfo(path).path().contains(QStringLiteral("/input"))) nodes << QStringLiteral("/dev/input/") + it.fileName();
+    if (QFileInfo(path).path().contains(QStringLiteral("/input")))
+      nodes << QStringLiteral("/dev/input/") + it.fileName();
   }
   nodes.sort();
   return nodes;
@@ -97,8 +98,7 @@ void EvdevSnapKey::loop() {
     input_event ev;
     int rc = 0;
     while ((rc = libevdev_next_event(dev.get(), LIBEVDEV_READ_FLAG_NORMAL, &ev)) >= 0) {
-      if (rc == LIBEVDEV_READ_STATUS_SUCCESS && ev.type == EV_KEY && ev.code == KEY_CAMERA && ev.value == 1)
-        onPress_();
+      if (rc == LIBEVDEV_READ_STATUS_SUCCESS && ev.type == EV_KEY && ev.code == KEY_CAMERA && ev.value == 1) onPress_();
     }
     if (rc != -EAGAIN && rc != LIBEVDEV_READ_STATUS_SYNC) return;
   }

@@ -2,7 +2,7 @@
 
 #include "capture/frame_overlay.h"
 
-#include "app/core/localisation.h"
+#include "core/localisation.h"
 
 #include <QDateTime>
 #include <QFont>
@@ -156,8 +156,12 @@ void FrameComposer::drawDecorations(QImage& image) {
       const QTime t = now.time();
       renderLabel(stampLabel_,
                   QStringLiteral("%1-%2-%3 %4:%5:%6")
-                      .arg(d.year()).arg(d.month()).arg(d.day())
-                      .arg(t.hour()).arg(t.minute()).arg(t.second()),
+                      .arg(d.year())
+                      .arg(d.month())
+                      .arg(d.day())
+                      .arg(t.hour())
+                      .arg(t.minute())
+                      .arg(t.second()),
                   Qt::black, true);
       stampSecond_ = second;
     }

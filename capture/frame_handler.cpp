@@ -5,8 +5,8 @@
 #include "capture/frame_overlay.h"
 #include "capture/still_request.h"
 
-#include "app/core/app_message.h"
-#include "app/core/control_ids.h"
+#include "core/app_message.h"
+#include "core/control_ids.h"
 
 namespace lumivex {
 
@@ -34,8 +34,7 @@ FrameHeader FrameHandler::header() const {
   return header_;
 }
 
-void FrameHandler::onFrame(const std::uint8_t* topDown, int width, int height, int srcStride,
-                           std::int64_t sampleTime) {
+void FrameHandler::onFrame(const std::uint8_t* topDown, int width, int height, int srcStride, std::int64_t sampleTime) {
   const FrameHeader header = FrameHeader::forSize(width, height);
   QObject* receiver = nullptr;
   std::shared_ptr<const std::function<void()>> listener;

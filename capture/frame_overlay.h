@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/core/frame_overlay.h"
 #include "capture/frame_header.h"
+#include "core/frame_overlay.h"
 
 #include <cstdint>
 

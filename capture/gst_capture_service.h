@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/core/capture_service.h"
 #include "capture/capture_window.h"
+#include "core/capture_service.h"
 
 #include <memory>
 

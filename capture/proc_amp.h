@@ -8,7 +8,7 @@ namespace lumivex {
 enum class ProcAmpProperty { Brightness = 0, Contrast = 1, Hue = 2, Saturation = 3, Sharpness = 4, Gamma = 5 };
 
 inline constexpr std::array<ProcAmpProperty, 6> kAllProcAmpProperties = {
-    ProcAmpProperty::Brightness, ProcAmpProperty::Contrast, ProcAmpProperty::Hue,
+    ProcAmpProperty::Brightness, ProcAmpProperty::Contrast,  ProcAmpProperty::Hue,
     ProcAmpProperty::Saturation, ProcAmpProperty::Sharpness, ProcAmpProperty::Gamma};
 
 // Control flags: automatic or manual.

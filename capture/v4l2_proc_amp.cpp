@@ -18,21 +18,30 @@ V4l2ProcAmp::~V4l2ProcAmp() {
 
 unsigned V4l2ProcAmp::controlId(ProcAmpProperty property) {
   switch (property) {
-    case ProcAmpProperty::Brightness: return V4L2_CID_BRIGHTNESS;
-    case ProcAmpProperty::Contrast: return V4L2_CID_CONTRAST;
-    case ProcAmpProperty::Hue: return V4L2_CID_HUE;
-    case ProcAmpProperty::Saturation: return V4L2_CID_SATURATION;
-    case ProcAmpProperty::Sharpness: return V4L2_CID_SHARPNESS;
-    case ProcAmpProperty::Gamma: return V4L2_CID_GAMMA;
+    case ProcAmpProperty::Brightness:
+      return V4L2_CID_BRIGHTNESS;
+    case ProcAmpProperty::Contrast:
+      return V4L2_CID_CONTRAST;
+    case ProcAmpProperty::Hue:
+      return V4L2_CID_HUE;
+    case ProcAmpProperty::Saturation:
+      return V4L2_CID_SATURATION;
+    case ProcAmpProperty::Sharpness:
+      return V4L2_CID_SHARPNESS;
+    case ProcAmpProperty::Gamma:
+      return V4L2_CID_GAMMA;
   }
   return 0;
 }
 
 unsigned V4l2ProcAmp::autoControlId(ProcAmpProperty property) {
   switch (property) {
-    case ProcAmpProperty::Brightness: return V4L2_CID_AUTOBRIGHTNESS;
-    case ProcAmpProperty::Hue: return V4L2_CID_HUE_AUTO;
-    default: return 0;
+    case ProcAmpProperty::Brightness:
+      return V4L2_CID_AUTOBRIGHTNESS;
+    case ProcAmpProperty::Hue:
+      return V4L2_CID_HUE_AUTO;
+    default:
+      return 0;
   }
 }
 

@@ -3,11 +3,11 @@
 #include "capture/capture_window.h"
 #include "capture/size_presets.h"
 
-#include "app/core/app_context.h"
-#include "app/core/app_message.h"
-#include "app/core/control_ids.h"
-#include "app/core/localisation.h"
-#include "app/core/prompter.h"
+#include "core/app_context.h"
+#include "core/app_message.h"
+#include "core/control_ids.h"
+#include "core/localisation.h"
+#include "core/prompter.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -47,8 +47,7 @@ const QString kHotKeysHigh = QStringLiteral(" F10\uFF1A640x480  F11: 1280x960   
 const QString kHotKeysOther = QStringLiteral(" F10\uFF1A320x240  F11: 640x480   F12: 1280x1024");
 }  // namespace
 
-VideoSettingsDialog::VideoSettingsDialog(CaptureWindow& capture, QWidget* parent)
-    : QDialog(parent), capture_(capture) {
+VideoSettingsDialog::VideoSettingsDialog(CaptureWindow& capture, QWidget* parent) : QDialog(parent), capture_(capture) {
   setObjectName(QStringLiteral("154"));
   setWindowTitle(QStringLiteral("Video Setting"));
   auto* layout = new QVBoxLayout(this);
@@ -160,11 +159,16 @@ void VideoSettingsDialog::fill() {
     int control;
     const char* key;
     const char* text;
-  } texts[] = {{1101, "DeviceName", "Device Name"},     {1100, "VideoCaptionDevice", "Video Capture Device"},
-               {1095, "DeviceSetting", "Device Setting"}, {1098, "VideoNorm", "Video Norm"},
-               {1097, "VideoResolution", "Video Resolution"}, {1092, "VideoProperies", "Video Properies"},
-               {1233, "HotKey", "HotKey"},               {1337, "ChangePath", "Change Save Path"},
-               {1079, "Default", "Default"},             {2, "Exit", "Exit"},
+  } texts[] = {{1101, "DeviceName", "Device Name"},
+               {1100, "VideoCaptionDevice", "Video Capture Device"},
+               {1095, "DeviceSetting", "Device Setting"},
+               {1098, "VideoNorm", "Video Norm"},
+               {1097, "VideoResolution", "Video Resolution"},
+               {1092, "VideoProperies", "Video Properies"},
+               {1233, "HotKey", "HotKey"},
+               {1337, "ChangePath", "Change Save Path"},
+               {1079, "Default", "Default"},
+               {2, "Exit", "Exit"},
                {1, "Ok", "OK"}};
   for (const auto& t : texts) {
     QWidget* w = findChild<QWidget*>(id(t.control));

@@ -1,12 +1,12 @@
 #include "library/media_commands.h"
 
-#include "app/core/app_message.h"
-#include "app/core/atomic_file.h"
-#include "app/core/control_ids.h"
-#include "app/core/localisation.h"
-#include "app/core/prompter.h"
+#include "core/app_message.h"
+#include "core/atomic_file.h"
+#include "core/control_ids.h"
+#include "core/localisation.h"
+#include "core/prompter.h"
+#include "image/cx_image.h"
 #include "library/thumbnail_strip.h"
-#include "workspace/image/cx_image.h"
 
 #include <QDir>
 #include <QFile>
@@ -103,8 +103,7 @@ void MediaCommands::warn(const QString& caption, const QString& text) {
 }
 
 bool MediaCommands::askYesNo(const QString& text) {
-  return prompter().message(parent_, title(), text, MessageIcon::Warning, MessageButtons::YesNo) ==
-         MessageAnswer::Yes;
+  return prompter().message(parent_, title(), text, MessageIcon::Warning, MessageButtons::YesNo) == MessageAnswer::Yes;
 }
 
 void MediaCommands::open() {
@@ -232,8 +231,9 @@ void MediaCommands::saveAll() {
   for (const QString& name : files) {
     const QString dst = target + QLatin1Char('/') + name;
     if (QFileInfo::exists(dst)) {
-      const QString question = QStringLiteral("%1\n%2\n%3").arg(name, QStringLiteral("This file already exists"),
-                                                               QStringLiteral("Replace existing file?"));
+      const QString question =
+          QStringLiteral("%1\n%2\n%3")
+              .arg(name, QStringLiteral("This file already exists"), QStringLiteral("Replace existing file?"));
       if (!askYesNo(question)) continue;
     }
     if (!copyFile(folder + QLatin1Char('/') + name, dst)) copyFailed = true;

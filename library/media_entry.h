@@ -11,8 +11,8 @@ struct MediaEntry {
   static constexpr std::uint32_t kListed = 1;
   static constexpr std::uint32_t kMarked = 2;
   static constexpr std::uint32_t kCurrent = 4;
-  static constexpr std::uint32_t kScanned = kListed | kMarked;             // found at start-up
-  static constexpr std::uint32_t kAdded = kListed | kMarked | kCurrent;    // a new capture or recording
+  static constexpr std::uint32_t kScanned = kListed | kMarked;           // found at start-up
+  static constexpr std::uint32_t kAdded = kListed | kMarked | kCurrent;  // a new capture or recording
 
   QString path;
   std::uint32_t flags = 0;

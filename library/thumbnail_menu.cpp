@@ -1,8 +1,8 @@
 #include "library/thumbnail_menu.h"
 
-#include "app/core/control_ids.h"
-#include "app/core/localisation.h"
-#include "app/widgets/icon_menu.h"
+#include "core/control_ids.h"
+#include "core/localisation.h"
+#include "widgets/icon_menu.h"
 
 namespace lumivex {
 
@@ -13,9 +13,12 @@ std::unique_ptr<IconMenu> ThumbnailMenu::create(QWidget* parent) {
     int command;
   };
   static constexpr Item kItems[] = {
-      {"Open", "Open...", ids::kOpenFile},           {"Save", "Save as...", ids::kSaveFileAs},
-      {"SaveAll", "Save All", ids::kSaveAllFiles},   {"Delete", "Delete", ids::kDeleteFile},
-      {"DeleteAll", "Delete All", ids::kDeleteAllFiles}, {"Email", "E-Mail", ids::kEmail},
+      {"Open", "Open...", ids::kOpenFile},
+      {"Save", "Save as...", ids::kSaveFileAs},
+      {"SaveAll", "Save All", ids::kSaveAllFiles},
+      {"Delete", "Delete", ids::kDeleteFile},
+      {"DeleteAll", "Delete All", ids::kDeleteAllFiles},
+      {"Email", "E-Mail", ids::kEmail},
   };
   auto menu = std::make_unique<IconMenu>(parent);
   for (const Item& item : kItems) {

@@ -1,11 +1,11 @@
 #include "library/thumbnail_strip.h"
 
-#include "app/core/control_ids.h"
-#include "app/widgets/icon_menu.h"
-#include "app/widgets/skin_renderer.h"
+#include "core/control_ids.h"
 #include "library/folder_scan.h"
 #include "library/thumbnail_loader.h"
 #include "library/thumbnail_menu.h"
+#include "widgets/icon_menu.h"
+#include "widgets/skin_renderer.h"
 
 #include <QFile>
 #include <QMouseEvent>

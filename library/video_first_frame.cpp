@@ -36,8 +36,8 @@ QImage toImage(const AVFrame& frame, QSize target) {
   if (frame.width <= 0 || frame.height <= 0) return {};
   const QSize size = target.isEmpty() ? QSize(frame.width, frame.height) : target;
   std::unique_ptr<SwsContext, ScalerFreer> scaler(
-      sws_getContext(frame.width, frame.height, static_cast<AVPixelFormat>(frame.format), size.width(),
-                     size.height(), AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr));
+      sws_getContext(frame.width, frame.height, static_cast<AVPixelFormat>(frame.format), size.width(), size.height(),
+                     AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr));
   if (!scaler) return {};
   QImage image(size, QImage::Format_RGB32);
   if (image.isNull()) return {};

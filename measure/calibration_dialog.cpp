@@ -1,7 +1,7 @@
 #include "measure/calibration_dialog.h"
 
-#include "app/core/localisation.h"
-#include "app/core/prompter.h"
+#include "core/localisation.h"
+#include "core/prompter.h"
 #include "measure/number_text.h"
 
 #include <QDialogButtonBox>
@@ -43,8 +43,8 @@ void CalibrationDialog::accept() {
   const double value = leadingNumber(distance_->text());
   if (value <= 0) {
     prompter().message(this, LookupText("MsgTitle", 64, QStringLiteral("Lumivex")),
-                       LookupText("EnterDigital", 128, QStringLiteral("Please enter digital!")),
-                       MessageIcon::Warning, MessageButtons::Ok);
+                       LookupText("EnterDigital", 128, QStringLiteral("Please enter digital!")), MessageIcon::Warning,
+                       MessageButtons::Ok);
     return;
   }
   actualDistance_ = value;

@@ -1,7 +1,7 @@
 #include "measure/calibration_file.h"
 
-#include "app/core/app_context.h"
-#include "app/core/atomic_file.h"
+#include "core/app_context.h"
+#include "core/atomic_file.h"
 
 #include <QFile>
 

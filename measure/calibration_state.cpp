@@ -1,6 +1,6 @@
 #include "measure/calibration_state.h"
 
-#include "app/core/app_context.h"
+#include "core/app_context.h"
 
 namespace lumivex {
 namespace {

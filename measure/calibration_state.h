@@ -9,10 +9,10 @@ namespace lumivex {
 // The process-wide calibration and unit values shared by the live view and every workspace. GUI thread
 // only. The calibrate-before-measuring flag is Settings::calibratePrompt ("sys_date").
 struct CalibrationState {
-  UnitName unitName;                 // "unit", at most five characters in practice
-  int decimals = kDefaultDecimals;   // "decimal", 2..5
-  double referenceRate = 0.0;        // the magnification (or calibration) results are relative to
-  double lastCalibration = 0.0;      // the value of the last finished line calibration
+  UnitName unitName;                // "unit", at most five characters in practice
+  int decimals = kDefaultDecimals;  // "decimal", 2..5
+  double referenceRate = 0.0;       // the magnification (or calibration) results are relative to
+  double lastCalibration = 0.0;     // the value of the last finished line calibration
 };
 
 CalibrationState& calibrationState();

@@ -46,16 +46,23 @@ constexpr std::array kCommands{
 
 std::optional<ShapeKind> kindForTool(ToolMode mode) {
   switch (mode) {
-    case ToolMode::Line: return ShapeKind::Line;
-    case ToolMode::RadiusCircle: return ShapeKind::RadiusCircle;
-    case ToolMode::Rectangle: return ShapeKind::Rectangle;
-    case ToolMode::Text: return ShapeKind::Text;
-    case ToolMode::Angle: return ShapeKind::Angle;
+    case ToolMode::Line:
+      return ShapeKind::Line;
+    case ToolMode::RadiusCircle:
+      return ShapeKind::RadiusCircle;
+    case ToolMode::Rectangle:
+      return ShapeKind::Rectangle;
+    case ToolMode::Text:
+      return ShapeKind::Text;
+    case ToolMode::Angle:
+      return ShapeKind::Angle;
     case ToolMode::Select:
     case ToolMode::Magnifier:
     case ToolMode::EdgePortion:
-    case ToolMode::NoTool: return std::nullopt;
-    default: return static_cast<ShapeKind>(static_cast<int>(mode));
+    case ToolMode::NoTool:
+      return std::nullopt;
+    default:
+      return static_cast<ShapeKind>(static_cast<int>(mode));
   }
 }
 

@@ -1,6 +1,6 @@
 #include "measure/drawing_style.h"
 
-#include "app/core/app_context.h"
+#include "core/app_context.h"
 #include "measure/font_store.h"
 
 namespace lumivex {
@@ -28,7 +28,8 @@ DrawingStyle loadDrawingStyle() {
 }
 
 QColor colorFromRef(std::uint32_t ref) {
-  return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF), static_cast<int>((ref >> 16) & 0xFF));
+  return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF),
+                static_cast<int>((ref >> 16) & 0xFF));
 }
 
 std::uint32_t refFromColor(const QColor& color) {

@@ -1,7 +1,7 @@
 #include "measure/font_store.h"
 
-#include "app/core/app_context.h"
-#include "app/core/ini_document.h"
+#include "core/app_context.h"
+#include "core/ini_document.h"
 
 #include <cmath>
 #include <cstdlib>

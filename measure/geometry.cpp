@@ -116,7 +116,8 @@ std::optional<ArcCircle> arcCircle(QPoint p1, QPoint p2, QPoint p3) {
   ArcCircle circle;
   circle.centre = {truncateExact(cx), truncateExact(cy)};
   circle.radius = truncateExact(r);
-  circle.counterClockwise = static_cast<long long>(x2 - x1) * (y3 - y1) - static_cast<long long>(x3 - x1) * (y2 - y1) < 0;
+  circle.counterClockwise =
+      static_cast<long long>(x2 - x1) * (y3 - y1) - static_cast<long long>(x3 - x1) * (y2 - y1) < 0;
   return circle;
 }
 

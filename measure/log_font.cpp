@@ -14,7 +14,9 @@ void putLong(QByteArray& out, std::int32_t value) {
   out.append(bytes, 4);
 }
 
-std::int32_t getLong(const QByteArray& in, int offset) { return qFromLittleEndian<std::int32_t>(in.constData() + offset); }
+std::int32_t getLong(const QByteArray& in, int offset) {
+  return qFromLittleEndian<std::int32_t>(in.constData() + offset);
+}
 
 }  // namespace
 

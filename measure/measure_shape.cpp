@@ -27,27 +27,34 @@ int labelAnchorIndex(ShapeKind kind, int pointCount) {
   switch (kind) {
     case ShapeKind::Line:
     case ShapeKind::ParallelLine:
-    case ShapeKind::AutoLineSpacing: return 6;
+    case ShapeKind::AutoLineSpacing:
+      return 6;
     case ShapeKind::RadiusCircle:
     case ShapeKind::Rectangle:
     case ShapeKind::AutoLineLength1:
     case ShapeKind::AutoLineLength2:
-    case ShapeKind::ContinuousLine: return 2;
+    case ShapeKind::ContinuousLine:
+      return 2;
     case ShapeKind::Text:
     case ShapeKind::CircleLabel:
     case ShapeKind::SquareLabel:
-    case ShapeKind::AutoCircle: return 0;
+    case ShapeKind::AutoCircle:
+      return 0;
     case ShapeKind::Angle:
     case ShapeKind::DiameterCircle:
     case ShapeKind::DotLine:
     case ShapeKind::Arc:
-    case ShapeKind::AutoArc: return 3;
+    case ShapeKind::AutoArc:
+      return 3;
     case ShapeKind::ThreePointCircle:
     case ShapeKind::FourPointAngle:
     case ShapeKind::TwoCircles:
-    case ShapeKind::AutoAngle: return 4;
-    case ShapeKind::Polygon: return pointCount - 1;
-    case ShapeKind::Unset: return -1;
+    case ShapeKind::AutoAngle:
+      return 4;
+    case ShapeKind::Polygon:
+      return pointCount - 1;
+    case ShapeKind::Unset:
+      return -1;
   }
   return -1;
 }
@@ -60,8 +67,28 @@ int labelAnchorIndex(ShapeKind kind, int pointCount, int labelIndex) {
 
 bool isStoredKind(int code) {
   switch (code) {
-    case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 8: case 9: case 10: case 11: case 12:
-    case 13: case 14: case 18: case 19: case 21: case 22: case 23: case 24: case 222: case 333:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+    case 18:
+    case 19:
+    case 21:
+    case 22:
+    case 23:
+    case 24:
+    case 222:
+    case 333:
       return true;
     default:
       return false;

@@ -1,7 +1,7 @@
 #include "measure/rate_derivation.h"
 
-#include "app/core/localisation.h"
-#include "app/core/prompter.h"
+#include "core/localisation.h"
+#include "core/prompter.h"
 #include "measure/calibration_state.h"
 #include "measure/number_text.h"
 #include "measure/result_text.h"

@@ -46,8 +46,7 @@ struct LineCalibrationResult {
   double calibrationValue = 0.0;  // v, valid when calibrated
   QString label;                  // "L:..." from the new reference rate
 };
-double lineCalibrationValue(double pixels, double unitFactor, double rate, double actualDistance,
-                            double referenceRate);
+double lineCalibrationValue(double pixels, double unitFactor, double rate, double actualDistance, double referenceRate);
 LineCalibrationResult finishLineCalibration(double pixels, double unitFactor, double rate,
                                             std::optional<double> actualDistance, double sizeScale);
 

@@ -21,9 +21,7 @@ double UnitConversion::circleArea(double radiusPixels) const {
 
 double UnitConversion::girth(double radiusPixels) const { return radiusPixels * unitFactor * 62.831852 / rate; }
 
-double UnitConversion::diameterRadius(double diameterPixels) const {
-  return diameterPixels * unitFactor * 5 / rate;
-}
+double UnitConversion::diameterRadius(double diameterPixels) const { return diameterPixels * unitFactor * 5 / rate; }
 
 double UnitConversion::diameterGirth(double diameterPixels) const {
   return diameterPixels * unitFactor * 31.415926 / rate;

@@ -23,15 +23,15 @@ struct UnitConversion {
 
   // "%.*f" + unit with the conversion's decimals and unit.
   QString number(double value) const;
-  QString lengthText(double pixels) const;  // "L:"
+  QString lengthText(double pixels) const;   // "L:"
   QString segmentText(double pixels) const;  // no prefix
-  QString totalText(double value) const;  // "T:", value already in the unit
-  QString areaText(double value) const;  // "A:" ... "2", value already in the unit
-  QString radiusText(double value) const;  // "R:"
-  QString girthText(double value) const;  // "G:"
-  QString widthText(double value) const;  // "W:"
-  QString heightText(double value) const;  // "H:"
-  QString arcText(double value) const;  // "Arc:"
+  QString totalText(double value) const;     // "T:", value already in the unit
+  QString areaText(double value) const;      // "A:" ... "2", value already in the unit
+  QString radiusText(double value) const;    // "R:"
+  QString girthText(double value) const;     // "G:"
+  QString widthText(double value) const;     // "W:"
+  QString heightText(double value) const;    // "H:"
+  QString arcText(double value) const;       // "Arc:"
 };
 
 // "%.2f" and the degree sign.

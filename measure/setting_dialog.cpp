@@ -1,8 +1,8 @@
 #include "measure/setting_dialog.h"
 
-#include "app/core/app_context.h"
-#include "app/core/localisation.h"
-#include "app/core/prompter.h"
+#include "core/app_context.h"
+#include "core/localisation.h"
+#include "core/prompter.h"
 #include "measure/calibration_state.h"
 #include "measure/font_store.h"
 
@@ -24,9 +24,7 @@
 namespace lumivex {
 namespace {
 
-QString text(const char* key, const char16_t* fallback) {
-  return LookupText(key, 64, QString::fromUtf16(fallback));
-}
+QString text(const char* key, const char16_t* fallback) { return LookupText(key, 64, QString::fromUtf16(fallback)); }
 
 template <typename W>
 W* named(W* widget, int id) {
@@ -37,7 +35,8 @@ W* named(W* widget, int id) {
 // The sample line: 10 pixels inside each edge, at half height, with the dialog's current pen.
 class PenPreview : public QGroupBox {
  public:
-  PenPreview(const QString& title, const DrawingStyle& style, QWidget* parent) : QGroupBox(title, parent), style_(style) {
+  PenPreview(const QString& title, const DrawingStyle& style, QWidget* parent)
+      : QGroupBox(title, parent), style_(style) {
     setMinimumSize(200, 50);
   }
 
@@ -45,7 +44,7 @@ class PenPreview : public QGroupBox {
   void paintEvent(QPaintEvent* event) override {
     QGroupBox::paintEvent(event);
     QPainter painter(this);
-    const Qt::PenStyle pen = style_.lineType == kPenDash ? Qt::DashLine
+    const Qt::PenStyle pen = style_.lineType == kPenDash  ? Qt::DashLine
                              : style_.lineType == kPenDot ? Qt::DotLine
                                                           : Qt::SolidLine;
     painter.setPen(QPen(colorFromRef(style_.lineColor), style_.lineWidth, pen));

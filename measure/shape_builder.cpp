@@ -66,8 +66,8 @@ std::optional<MeasureShape> makeThreePointCircle(QPoint p1, QPoint p2, QPoint p3
 }
 
 std::optional<MeasureShape> makeTwoCircles(const std::array<QPoint, 3>& circle1, QPoint anchor1,
-                                           const std::array<QPoint, 3>& circle2, QPoint anchor2,
-                                           QPoint distanceAnchor, const UnitConversion& units) {
+                                           const std::array<QPoint, 3>& circle2, QPoint anchor2, QPoint distanceAnchor,
+                                           const UnitConversion& units) {
   const std::optional<CircleCentre> c1 = threePointCentre(circle1[0], circle1[1], circle1[2]);
   const std::optional<CircleCentre> c2 = threePointCentre(circle2[0], circle2[1], circle2[2]);
   if (!c1 || !c2) return std::nullopt;
@@ -82,9 +82,9 @@ std::optional<MeasureShape> makeTwoCircles(const std::array<QPoint, 3>& circle1,
 std::optional<MeasureShape> makeRectangle(QPoint corner1, QPoint corner2, QPoint anchor, const UnitConversion& units) {
   const double dx = std::abs(corner2.x() - corner1.x());
   const double dy = std::abs(corner2.y() - corner1.y());
-  return record(ShapeKind::Rectangle, {corner1, corner2, anchor},
-                {units.areaText(units.area(dx * dy)), units.widthText(units.length(dx)),
-                 units.heightText(units.length(dy))});
+  return record(
+      ShapeKind::Rectangle, {corner1, corner2, anchor},
+      {units.areaText(units.area(dx * dy)), units.widthText(units.length(dx)), units.heightText(units.length(dy))});
 }
 
 std::optional<MeasureShape> makePolygon(const QList<QPoint>& vertices, QPoint anchor, const UnitConversion& units) {
@@ -188,8 +188,8 @@ std::optional<MeasureShape> makeAutoLineLength1(QPoint start, QPoint end, QPoint
   return record(ShapeKind::AutoLineLength1, {start, end, anchor}, {units.lengthText(pixelDistance(start, end))});
 }
 
-std::optional<MeasureShape> makeAutoLineLength2(const QList<QPoint>& edgePoints, const FittedLine& line,
-                                                QPoint anchor, const UnitConversion& units) {
+std::optional<MeasureShape> makeAutoLineLength2(const QList<QPoint>& edgePoints, const FittedLine& line, QPoint anchor,
+                                                const UnitConversion& units) {
   const auto ends = projectedEnds(edgePoints, line);
   if (!ends) return std::nullopt;
   return record(ShapeKind::AutoLineLength2, {roundedHalfUp(ends->first), roundedHalfUp(ends->second), anchor},

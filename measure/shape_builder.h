@@ -27,8 +27,8 @@ std::optional<MeasureShape> makeDiameterCircle(QPoint end1, QPoint end2, QPoint 
 std::optional<MeasureShape> makeThreePointCircle(QPoint p1, QPoint p2, QPoint p3, QPoint anchor,
                                                  const UnitConversion& units);
 std::optional<MeasureShape> makeTwoCircles(const std::array<QPoint, 3>& circle1, QPoint anchor1,
-                                           const std::array<QPoint, 3>& circle2, QPoint anchor2,
-                                           QPoint distanceAnchor, const UnitConversion& units);
+                                           const std::array<QPoint, 3>& circle2, QPoint anchor2, QPoint distanceAnchor,
+                                           const UnitConversion& units);
 std::optional<MeasureShape> makeRectangle(QPoint corner1, QPoint corner2, QPoint anchor, const UnitConversion& units);
 std::optional<MeasureShape> makePolygon(const QList<QPoint>& vertices, QPoint anchor, const UnitConversion& units);
 // anchors[i] is the label anchor of segment i (vertices[i] to vertices[i + 1]).
@@ -47,11 +47,10 @@ MeasureShape makeText(QPoint topLeft, const QString& text, std::uint32_t color, 
 std::optional<MeasureShape> makeAutoCircle(const QList<QPoint>& edgePoints, QPoint clickPosition,
                                            const UnitConversion& units);
 std::optional<MeasureShape> makeAutoArc(const QList<QPoint>& edgeRun, QPoint anchor, const UnitConversion& units);
-std::optional<MeasureShape> makeAutoLineSpacing(QPoint edge1, QPoint edge2, QPoint anchor,
-                                                const UnitConversion& units);
+std::optional<MeasureShape> makeAutoLineSpacing(QPoint edge1, QPoint edge2, QPoint anchor, const UnitConversion& units);
 std::optional<MeasureShape> makeAutoLineLength1(QPoint start, QPoint end, QPoint anchor, const UnitConversion& units);
-std::optional<MeasureShape> makeAutoLineLength2(const QList<QPoint>& edgePoints, const FittedLine& line,
-                                                QPoint anchor, const UnitConversion& units);
+std::optional<MeasureShape> makeAutoLineLength2(const QList<QPoint>& edgePoints, const FittedLine& line, QPoint anchor,
+                                                const UnitConversion& units);
 std::optional<MeasureShape> makeAutoAngle(QPoint line1Start, QPoint line1End, QPoint line2Start, QPoint line2End,
                                           QPoint anchor);
 

@@ -1,7 +1,7 @@
 #include "measure/shape_list.h"
 
-#include "app/core/localisation.h"
-#include "app/core/prompter.h"
+#include "core/localisation.h"
+#include "core/prompter.h"
 
 namespace lumivex {
 

@@ -18,9 +18,12 @@ namespace {
 
 Qt::PenStyle qtPenStyle(int style) {
   switch (style) {
-    case kPenDash: return Qt::DashLine;
-    case kPenDot: return Qt::DotLine;
-    default: return Qt::SolidLine;
+    case kPenDash:
+      return Qt::DashLine;
+    case kPenDot:
+      return Qt::DotLine;
+    default:
+      return Qt::SolidLine;
   }
 }
 
@@ -172,8 +175,7 @@ void drawShape(QPainter& painter, const MeasureShape& shape, const ShapeTransfor
       for (int j = 0; j < labelCount; ++j)
         if (r.has(2 * j + 2)) r.label(r.at(2 * j + 2), 0, shape.labels[j]);
       const QString totalText = continuousTotalText(shape, total.decimals, total.unitName);
-      if (labelCount > 0 && r.has(2 * labelCount) && !totalText.isEmpty())
-        r.label(r.at(2 * labelCount), 1, totalText);
+      if (labelCount > 0 && r.has(2 * labelCount) && !totalText.isEmpty()) r.label(r.at(2 * labelCount), 1, totalText);
       break;
     }
     case ShapeKind::Polygon:
@@ -257,8 +259,7 @@ void drawShape(QPainter& painter, const MeasureShape& shape, const ShapeTransfor
   painter.restore();
 }
 
-void drawShapes(QPainter& painter, const ShapeList& shapes, const ShapeTransform& transform,
-                const TotalFormat& total) {
+void drawShapes(QPainter& painter, const ShapeList& shapes, const ShapeTransform& transform, const TotalFormat& total) {
   for (int i = 0; i < shapes.count(); ++i) drawShape(painter, shapes.at(i), transform, total);
 }
 

@@ -37,10 +37,8 @@ struct TotalFormat {
 
 // Draws one record, or every record of the list in order. Pens and fonts are made per record; sizes of
 // the label circles and squares and of the point squares are in target pixels. Unset records are skipped.
-void drawShape(QPainter& painter, const MeasureShape& shape, const ShapeTransform& transform,
-               const TotalFormat& total);
-void drawShapes(QPainter& painter, const ShapeList& shapes, const ShapeTransform& transform,
-                const TotalFormat& total);
+void drawShape(QPainter& painter, const MeasureShape& shape, const ShapeTransform& transform, const TotalFormat& total);
+void drawShapes(QPainter& painter, const ShapeList& shapes, const ShapeTransform& transform, const TotalFormat& total);
 // With the total formatted from calibrationState().
 void drawShapes(QPainter& painter, const ShapeList& shapes, const ShapeTransform& transform);
 

@@ -1,8 +1,8 @@
 #include "measure/text_dialog.h"
 
-#include "app/core/app_context.h"
-#include "app/core/localisation.h"
-#include "app/core/prompter.h"
+#include "core/app_context.h"
+#include "core/localisation.h"
+#include "core/prompter.h"
 #include "measure/drawing_style.h"
 #include "measure/font_store.h"
 

@@ -32,11 +32,16 @@ int usableDecimals(int decimals) { return decimals >= 2 && decimals <= 5 ? decim
 
 QString unitOfOption(int optionId) {
   switch (optionId) {
-    case kUnitMmOption: return QStringLiteral("mm");
-    case kUnitCmOption: return QStringLiteral("cm");
-    case kUnitInchOption: return QStringLiteral("inch");
-    case kUnitMilOption: return QStringLiteral("mil");
-    default: return {};
+    case kUnitMmOption:
+      return QStringLiteral("mm");
+    case kUnitCmOption:
+      return QStringLiteral("cm");
+    case kUnitInchOption:
+      return QStringLiteral("inch");
+    case kUnitMilOption:
+      return QStringLiteral("mil");
+    default:
+      return {};
   }
 }
 

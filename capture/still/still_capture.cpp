@@ -1,12 +1,12 @@
 #include "capture/still/still_capture.h"
 
-#include "app/core/app_context.h"
-#include "app/core/localisation.h"
-#include "app/core/prompter.h"
-#include "app/core/settings.h"
 #include "capture/still/still_naming.h"
-#include "workspace/image/bitmap_info_header.h"
-#include "workspace/image/cx_image.h"
+#include "core/app_context.h"
+#include "core/localisation.h"
+#include "core/prompter.h"
+#include "core/settings.h"
+#include "image/bitmap_info_header.h"
+#include "image/cx_image.h"
 
 #include <QDateTime>
 #include <QDir>

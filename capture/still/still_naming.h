@@ -23,8 +23,8 @@ class StillNaming {
                          const std::function<void(const QString&)>& onFolder = {});
 
   // folder + "/Still_YYYY-MM-DD_hhmmss[_<mag>X]_N<counter><extension>"
-  static QString fileName(const QString& folder, const QDateTime& localTime, const QString& magnification,
-                          int counter, const QString& extension);
+  static QString fileName(const QString& folder, const QDateTime& localTime, const QString& magnification, int counter,
+                          const QString& extension);
 };
 
 }  // namespace lumivex

@@ -14,8 +14,8 @@ void outlineDark(BinaryImage& image) {
     uint8_t* out = image.row(y);
     for (int x = 1; x < w - 1; ++x) {
       if (mid[x] != kDark) continue;
-      const bool allDark = (up[x - 1] | up[x] | up[x + 1] | mid[x - 1] | mid[x + 1] | down[x - 1] | down[x] |
-                            down[x + 1]) == kDark;
+      const bool allDark =
+          (up[x - 1] | up[x] | up[x + 1] | mid[x - 1] | mid[x + 1] | down[x - 1] | down[x] | down[x + 1]) == kDark;
       if (allDark) out[x] = kBright;
     }
   }

@@ -40,8 +40,7 @@ std::optional<MarkedRegion> regionFromMarking(QPoint p1, QPoint p2) {
   const QRect widenedX = box(std::min(a, c) - kWiden, std::min(b, d), std::max(a, c) + kWiden, std::max(b, d));
   const QRect widenedY = box(std::min(a, c), std::min(b, d) - kWiden, std::max(a, c), std::max(b, d) + kWiden);
   // Slant of a near-axis stroke, by the way it runs on screen.
-  const OrientationClass slant =
-      (c - a) * (d - b) > 0 ? OrientationClass::kDownRight : OrientationClass::kUpRight;
+  const OrientationClass slant = (c - a) * (d - b) > 0 ? OrientationClass::kDownRight : OrientationClass::kUpRight;
 
   std::optional<MarkedRegion> result;
   // Downward and rightward strokes first; a matching upward or leftward row replaces them.

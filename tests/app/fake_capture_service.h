@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/capture_service.h"
+#include "core/capture_service.h"
 
 #include <QDialog>
 

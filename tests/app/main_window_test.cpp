@@ -2,17 +2,17 @@
 
 #include "app/project_links.h"
 #include "app/video_area.h"
-#include "app/core/app_context.h"
-#include "app/core/app_message.h"
-#include "app/core/capture_state.h"
-#include "app/core/control_ids.h"
-#include "app/core/ini_document.h"
-#include "app/core/localisation.h"
-#include "app/core/scripted_prompter.h"
-#include "app/widgets/latch_button.h"
-#include "app/widgets/magnifier_box.h"
+#include "core/app_context.h"
+#include "core/app_message.h"
+#include "core/capture_state.h"
+#include "core/control_ids.h"
+#include "core/ini_document.h"
+#include "core/localisation.h"
+#include "core/scripted_prompter.h"
 #include "tests/app/fake_capture_service.h"
 #include "tests/support/temp_home.h"
+#include "widgets/latch_button.h"
+#include "widgets/magnifier_box.h"
 
 #include <gtest/gtest.h>
 
@@ -85,25 +85,81 @@ class MainWindowTest : public ::testing::Test {
 TEST_F(MainWindowTest, EveryCommandIdReachesItsHandler) {
   MainWindow& window = open(Result::Connected);
   const std::vector<std::pair<int, const char*>> table{
-      {1014, "onPreview"},        {1005, "onCamera"},         {1006, "onRecordButton"},   {1007, "onTimedCapture"},
-      {1016, "onVideoSettings"},  {1008, "onExportWord"},     {1009, "onExportExcel"},    {1293, "onLanguageMenu"},
-      {1179, "onChooseTool"},     {1180, "onChooseTool"},     {1181, "onChooseTool"},     {1182, "onChooseTool"},
-      {1183, "onChooseTool"},     {1184, "onChooseTool"},     {1185, "onChooseTool"},     {1186, "onChooseTool"},
-      {1187, "onChooseTool"},     {1188, "onChooseTool"},     {1189, "onChooseTool"},     {1190, "onChooseTool"},
-      {1191, "onChooseTool"},     {1192, "onChooseTool"},     {1193, "onChooseTool"},     {1194, "onChooseTool"},
-      {1175, "onMinimise"},       {1195, "onUndo"},           {1196, "onRedo"},           {1197, "onLineCalibration"},
-      {1198, "onMeasureSettings"}, {1199, "onHelpMenu"},      {1201, "onPictureFolder"},  {1202, "onVideoFolder"},
-      {1204, "onSnapshotSwitch"}, {1205, "onChooseTool"},     {1212, "onRuler"},          {1141, "onAngleGauge"},
-      {1139, "onToleranceCircle"}, {1326, "onExportDxf"},     {409, "onDeleteAll"},       {1207, "onChooseAutoTool"},
-      {1349, "onChooseAutoTool"}, {1206, "onChooseAutoTool"}, {1357, "onChooseAutoTool"}, {1356, "onChooseAutoTool"},
-      {1234, "onOpenFile"},       {1235, "onSaveFileAs"},     {1300, "onSaveAllFiles"},   {1236, "onDeleteFile"},
-      {410, "onDeleteAllFiles"},  {1274, "onEmail"},          {1239, "onHelp"},           {379, "onUpdate"},
-      {1241, "onAbout"},          {16, "onAbout"},            {1273, "onCancelTool"},     {1243, "onCrossLine"},
-      {1244, "onScaleOverlay"},   {1245, "onCircleOverlay"},  {395, "onTimeStamp"},       {1314, "onStillFormat"},
-      {1315, "onStillFormat"},    {1301, "onLanguage"},       {1302, "onLanguage"},       {1351, "onLanguage"},
-      {1303, "onLanguage"},       {1304, "onLanguage"},       {1305, "onLanguage"},       {1306, "onLanguage"},
-      {1313, "onLanguage"},       {1308, "onLanguage"},       {1352, "onLanguage"},       {1353, "onLanguage"},
-      {1359, "onLanguage"},       {1176, "onFullScreen"},     {1177, "onClose"},
+      {1014, "onPreview"},
+      {1005, "onCamera"},
+      {1006, "onRecordButton"},
+      {1007, "onTimedCapture"},
+      {1016, "onVideoSettings"},
+      {1008, "onExportWord"},
+      {1009, "onExportExcel"},
+      {1293, "onLanguageMenu"},
+      {1179, "onChooseTool"},
+      {1180, "onChooseTool"},
+      {1181, "onChooseTool"},
+      {1182, "onChooseTool"},
+      {1183, "onChooseTool"},
+      {1184, "onChooseTool"},
+      {1185, "onChooseTool"},
+      {1186, "onChooseTool"},
+      {1187, "onChooseTool"},
+      {1188, "onChooseTool"},
+      {1189, "onChooseTool"},
+      {1190, "onChooseTool"},
+      {1191, "onChooseTool"},
+      {1192, "onChooseTool"},
+      {1193, "onChooseTool"},
+      {1194, "onChooseTool"},
+      {1175, "onMinimise"},
+      {1195, "onUndo"},
+      {1196, "onRedo"},
+      {1197, "onLineCalibration"},
+      {1198, "onMeasureSettings"},
+      {1199, "onHelpMenu"},
+      {1201, "onPictureFolder"},
+      {1202, "onVideoFolder"},
+      {1204, "onSnapshotSwitch"},
+      {1205, "onChooseTool"},
+      {1212, "onRuler"},
+      {1141, "onAngleGauge"},
+      {1139, "onToleranceCircle"},
+      {1326, "onExportDxf"},
+      {409, "onDeleteAll"},
+      {1207, "onChooseAutoTool"},
+      {1349, "onChooseAutoTool"},
+      {1206, "onChooseAutoTool"},
+      {1357, "onChooseAutoTool"},
+      {1356, "onChooseAutoTool"},
+      {1234, "onOpenFile"},
+      {1235, "onSaveFileAs"},
+      {1300, "onSaveAllFiles"},
+      {1236, "onDeleteFile"},
+      {410, "onDeleteAllFiles"},
+      {1274, "onEmail"},
+      {1239, "onHelp"},
+      {379, "onUpdate"},
+      {1241, "onAbout"},
+      {16, "onAbout"},
+      {1273, "onCancelTool"},
+      {1243, "onCrossLine"},
+      {1244, "onScaleOverlay"},
+      {1245, "onCircleOverlay"},
+      {395, "onTimeStamp"},
+      {1314, "onStillFormat"},
+      {1315, "onStillFormat"},
+      {1301, "onLanguage"},
+      {1302, "onLanguage"},
+      {1351, "onLanguage"},
+      {1303, "onLanguage"},
+      {1304, "onLanguage"},
+      {1305, "onLanguage"},
+      {1306, "onLanguage"},
+      {1313, "onLanguage"},
+      {1308, "onLanguage"},
+      {1352, "onLanguage"},
+      {1353, "onLanguage"},
+      {1359, "onLanguage"},
+      {1176, "onFullScreen"},
+      {1177, "onClose"},
   };
   std::set<int> expected;
   for (const auto& [id, handler] : table) {
@@ -125,10 +181,14 @@ TEST_F(MainWindowTest, EveryCommandIdReachesItsHandler) {
 TEST_F(MainWindowTest, ApplicationMessagesReachTheirHandlers) {
   MainWindow& window = open(Result::Connected);
   const std::vector<std::pair<int, const char*>> table{
-      {msg::kStillReady, "onStillReady"},           {msg::kGraphEvent, "handleGraphEvent"},
-      {msg::kOpenPicture, "onOpenPicture"},         {msg::kOpenVideo, "onOpenVideo"},
-      {msg::kWorkspaceCalibration, "onWorkspaceCalibration"}, {msg::kLiveCalibrationDone, "onLiveCalibrationDone"},
-      {msg::kCalibratePrompt, "showCalibratePrompt"}, {msg::kDeviceChange, "onDeviceChange"},
+      {msg::kStillReady, "onStillReady"},
+      {msg::kGraphEvent, "handleGraphEvent"},
+      {msg::kOpenPicture, "onOpenPicture"},
+      {msg::kOpenVideo, "onOpenVideo"},
+      {msg::kWorkspaceCalibration, "onWorkspaceCalibration"},
+      {msg::kLiveCalibrationDone, "onLiveCalibrationDone"},
+      {msg::kCalibratePrompt, "showCalibratePrompt"},
+      {msg::kDeviceChange, "onDeviceChange"},
   };
   for (const auto& [message, handler] : table) {
     SCOPED_TRACE(message);
@@ -156,12 +216,11 @@ TEST_F(MainWindowTest, ToolLatchRules) {
     int code;
     bool latches;
   };
-  const std::vector<Case> cases{{1179, 1, true},   {1180, 2, true},   {1181, 3, true},   {1182, 4, true},
-                                {1183, 5, true},   {1184, 6, true},   {1186, 8, true},   {1187, 9, true},
-                                {1188, 10, true},  {1189, 11, true},  {1190, 12, true},  {1191, 13, true},
-                                {1192, 14, true},  {1205, 17, true},  {1206, 21, false}, {1349, 22, false},
-                                {1207, 23, false}, {1357, 24, false}, {1356, 25, false}, {1212, 18, false},
-                                {1141, 19, false}, {1139, 20, false}};
+  const std::vector<Case> cases{
+      {1179, 1, true},   {1180, 2, true},   {1181, 3, true},   {1182, 4, true},   {1183, 5, true},   {1184, 6, true},
+      {1186, 8, true},   {1187, 9, true},   {1188, 10, true},  {1189, 11, true},  {1190, 12, true},  {1191, 13, true},
+      {1192, 14, true},  {1205, 17, true},  {1206, 21, false}, {1349, 22, false}, {1207, 23, false}, {1357, 24, false},
+      {1356, 25, false}, {1212, 18, false}, {1141, 19, false}, {1139, 20, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
     window.dispatchCommand(c.id);
@@ -286,8 +345,8 @@ TEST_F(MainWindowTest, AcceleratorsReachTheirCommandsFromAnyControl) {
 TEST_F(MainWindowTest, EscapeAndEnterNeverCloseTheWindow) {
   MainWindow& window = open(Result::Connected);
   QLineEdit* edit = window.findChild<QLineEdit*>(QStringLiteral("1200"));
-  for (QWidget* target : {static_cast<QWidget*>(window.videoArea()), static_cast<QWidget*>(edit),
-                          static_cast<QWidget*>(&window)}) {
+  for (QWidget* target :
+       {static_cast<QWidget*>(window.videoArea()), static_cast<QWidget*>(edit), static_cast<QWidget*>(&window)}) {
     key(Qt::Key_Escape, target);
     key(Qt::Key_Return, target);
     key(Qt::Key_Enter, target);
@@ -394,8 +453,9 @@ TEST_F(MainWindowTest, FullScreenFactors) {
     QSize screen, capture;
     double x, y;
   };
-  for (const Case& c : {Case{{1920, 1080}, {640, 480}, 3.0, 2.25}, Case{{1920, 1080}, {1280, 1024}, 3.0, 2.109375},
-                        Case{{1920, 1080}, {1600, 1200}, 3.0, 2.25}, Case{{1280, 1024}, {1280, 960}, 2.0, 1024 / 480.0}}) {
+  for (const Case& c :
+       {Case{{1920, 1080}, {640, 480}, 3.0, 2.25}, Case{{1920, 1080}, {1280, 1024}, 3.0, 2.109375},
+        Case{{1920, 1080}, {1600, 1200}, 3.0, 2.25}, Case{{1280, 1024}, {1280, 960}, 2.0, 1024 / 480.0}}) {
     const QPointF f = MainWindow::fullScreenFactors(c.screen, c.capture);
     EXPECT_DOUBLE_EQ(f.x(), c.x);
     EXPECT_DOUBLE_EQ(f.y(), c.y);
@@ -440,12 +500,12 @@ TEST_F(MainWindowTest, FullScreenAndRestore) {
 TEST_F(MainWindowTest, LayoutPlacesEveryControl) {
   MainWindow& window = open(Result::Connected);
   const std::vector<std::pair<const char*, QRect>> table{
-      {"1000", {98, 49, 640, 480}},   {"1002", {97, 530, 642, 115}}, {"1358", {738, 530, 120, 120}},
-      {"1005", {29, 78, 56, 40}},     {"1199", {29, 482, 56, 40}},   {"1201", {40, 541, 48, 48}},
-      {"1179", {749, 75, 32, 32}},    {"1188", {820, 145, 32, 32}},  {"1356", {785, 307, 32, 32}},
-      {"1139", {820, 362, 32, 32}},   {"409", {783, 402, 32, 32}},   {"1198", {800, 487, 32, 32}},
-      {"1177", {830, 6, 28, 28}},     {"1203", {744, 56, 111, 195}}, {"1148", {743, 442, 112, 88}},
-      {"1350", {747, 465, 52, 20}},   {"1147", {800, 462, 52, 19}},  {"1200", {800, 462, 46, 19}},
+      {"1000", {98, 49, 640, 480}}, {"1002", {97, 530, 642, 115}}, {"1358", {738, 530, 120, 120}},
+      {"1005", {29, 78, 56, 40}},   {"1199", {29, 482, 56, 40}},   {"1201", {40, 541, 48, 48}},
+      {"1179", {749, 75, 32, 32}},  {"1188", {820, 145, 32, 32}},  {"1356", {785, 307, 32, 32}},
+      {"1139", {820, 362, 32, 32}}, {"409", {783, 402, 32, 32}},   {"1198", {800, 487, 32, 32}},
+      {"1177", {830, 6, 28, 28}},   {"1203", {744, 56, 111, 195}}, {"1148", {743, 442, 112, 88}},
+      {"1350", {747, 465, 52, 20}}, {"1147", {800, 462, 52, 19}},  {"1200", {800, 462, 46, 19}},
   };
   for (const auto& [name, rect] : table) {
     QWidget* widget = window.findChild<QWidget*>(QString::fromLatin1(name));

@@ -6,8 +6,8 @@
 #include "tests/capture/capture_test_support.h"
 #include "tests/support/temp_home.h"
 
-#include "app/core/app_context.h"
-#include "app/core/control_ids.h"
+#include "core/app_context.h"
+#include "core/control_ids.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/app_message.h"
+#include "core/app_message.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -6,7 +6,7 @@
 #include "capture/size_presets.h"
 #include "tests/support/temp_home.h"
 
-#include "app/core/app_context.h"
+#include "core/app_context.h"
 
 #include <gtest/gtest.h>
 
@@ -25,12 +25,12 @@ TEST(CapConfigTest, DefaultFormatHasTheVideoInfoLayout) {
   const CapConfig c = CapConfig::defaultFormat(1600, 1200);
   const QByteArray& b = c.bytes();
   ASSERT_EQ(b.size(), 88);
-  EXPECT_EQ(u32(b, 48), 40u);                      // biSize
-  EXPECT_EQ(u32(b, 52), 1600u);                    // biWidth
-  EXPECT_EQ(u32(b, 56), 1200u);                    // biHeight
-  EXPECT_EQ(b[62], 16);                            // biBitCount
-  EXPECT_EQ(u32(b, 64), 0x32595559u);              // 'YUY2'
-  EXPECT_EQ(u32(b, 68), 1600u * 1200u * 2u);       // biSizeImage
+  EXPECT_EQ(u32(b, 48), 40u);                            // biSize
+  EXPECT_EQ(u32(b, 52), 1600u);                          // biWidth
+  EXPECT_EQ(u32(b, 56), 1200u);                          // biHeight
+  EXPECT_EQ(b[62], 16);                                  // biBitCount
+  EXPECT_EQ(u32(b, 64), 0x32595559u);                    // 'YUY2'
+  EXPECT_EQ(u32(b, 68), 1600u * 1200u * 2u);             // biSizeImage
   EXPECT_EQ(u32(b, 32), 30u * 1600u * 1200u * 2u * 8u);  // bit rate at 30 fps
   EXPECT_EQ(c.frameTime(), 333333);
 }
@@ -77,8 +77,7 @@ TEST(SizePresetsTest, HighResolutionRuleOverCapabilityLists) {
        "video/x-raw,format=YUY2,width=1280,height=1024,framerate=7/1",
        true, false},
       // Only raw capabilities count: MJPEG at 1600 x 1200 decides nothing.
-      {"image/jpeg,width=1600,height=1200,framerate=30/1;video/x-raw,format=YUY2,width=1280,height=1024", true,
-       false},
+      {"image/jpeg,width=1600,height=1200,framerate=30/1;video/x-raw,format=YUY2,width=1280,height=1024", true, false},
       {"image/jpeg,width=1600,height=1200,framerate=30/1", false, false},
       {"image/jpeg,width=1600,height=1200,framerate=30/1", true, true},
       {"video/x-raw,format=UYVY,width=1600,height=1200", false, true},
@@ -86,8 +85,7 @@ TEST(SizePresetsTest, HighResolutionRuleOverCapabilityLists) {
       {"video/x-raw,format=YUY2,width=[320,1600],height=[240,1200]", true, false},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(SizePresets::highResolutionModel(parseCapabilities(QString::fromLatin1(c.caps)), c.current),
-              c.expected)
+    EXPECT_EQ(SizePresets::highResolutionModel(parseCapabilities(QString::fromLatin1(c.caps)), c.current), c.expected)
         << c.caps;
 }
 
@@ -98,7 +96,7 @@ TEST(SizePresetsTest, PresetsAndRateClassesByModel) {
     int width;
     bool high;
     int rate;
-  } cases[] = {{640, true, 15}, {1280, true, 14}, {1600, true, 5}, {320, false, 15},
+  } cases[] = {{640, true, 15},  {1280, true, 14}, {1600, true, 5}, {320, false, 15},
                {640, false, 14}, {1280, false, 5}, {800, true, 5}};
   for (const auto& c : cases) EXPECT_EQ(SizePresets::rateClass(c.width, c.high), c.rate) << c.width;
   EXPECT_EQ(SizePresets::presetForWidth(800, true), -1);
@@ -106,11 +104,11 @@ TEST(SizePresetsTest, PresetsAndRateClassesByModel) {
 }
 
 TEST(CapsParserTest, PrefersMjpegOnlyWhereItIsFaster) {
-  const auto caps = parseCapabilities(QStringLiteral(
-      "video/x-raw,format=YUY2,width=1600,height=1200,framerate={5/1,3/1};"
-      "image/jpeg,width=1600,height=1200,framerate=30/1;"
-      "video/x-raw,format=YUY2,width=640,height=480,framerate=30/1;"
-      "image/jpeg,width=640,height=480,framerate=30/1"));
+  const auto caps =
+      parseCapabilities(QStringLiteral("video/x-raw,format=YUY2,width=1600,height=1200,framerate={5/1,3/1};"
+                                       "image/jpeg,width=1600,height=1200,framerate=30/1;"
+                                       "video/x-raw,format=YUY2,width=640,height=480,framerate=30/1;"
+                                       "image/jpeg,width=640,height=480,framerate=30/1"));
   ASSERT_EQ(caps.size(), 4u);
   EXPECT_DOUBLE_EQ(caps[0].maxFps, 5.0);
   const auto big = chooseSourceFormat(caps, QSize(1600, 1200));
@@ -132,7 +130,8 @@ TEST(EvdevSnapKeyTest, FindsTheKeyDeviceUnderTheCamerasUsbDevice) {
   ASSERT_TRUE(QDir().mkpath(sys.path() + QStringLiteral("/devices/pci0/usb1/1-3/1-3:1.0/input/input9/event9")));
   ASSERT_TRUE(test::writeBytes(usb + QStringLiteral("/idVendor"), "1234\n"));
   ASSERT_TRUE(QDir().mkpath(sys.path() + QStringLiteral("/class/video4linux/video0")));
-  ASSERT_TRUE(QFile::link(usb + QStringLiteral("/1-2:1.0"), sys.path() + QStringLiteral("/class/video4linux/video0/device")));
+  ASSERT_TRUE(
+      QFile::link(usb + QStringLiteral("/1-2:1.0"), sys.path() + QStringLiteral("/class/video4linux/video0/device")));
   EXPECT_EQ(EvdevSnapKey::findKeyNodes(QStringLiteral("/dev/video0"), sys.path()),
             QStringList{QStringLiteral("/dev/input/event5")});
   EXPECT_TRUE(EvdevSnapKey::findKeyNodes(QStringLiteral("/dev/video3"), sys.path()).isEmpty());

@@ -6,7 +6,7 @@
 #include "capture/still_request.h"
 #include "tests/capture/capture_test_support.h"
 
-#include "app/core/control_ids.h"
+#include "core/control_ids.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,8 @@ namespace {
 std::vector<std::uint8_t> rowsFrame(int width, int height, int seed) {
   std::vector<std::uint8_t> f(static_cast<std::size_t>(width) * 3 * static_cast<std::size_t>(height));
   for (int y = 0; y < height; ++y)
-    std::fill_n(f.begin() + static_cast<std::ptrdiff_t>(y) * width * 3, width * 3, static_cast<std::uint8_t>((y + seed) & 0xff));
+    std::fill_n(f.begin() + static_cast<std::ptrdiff_t>(y) * width * 3, width * 3,
+                static_cast<std::uint8_t>((y + seed) & 0xff));
   return f;
 }
 
@@ -43,7 +44,7 @@ TEST(FramePathTest, StillRequestSkipsBufferingExactlyOneFrame) {
   p.feed(64, 48, 1);
   p.feed(64, 48, 2);
   p.request.set(0);
-  p.request.set(1);  // merged: the later kind wins
+  p.request.set(1);   // merged: the later kind wins
   p.feed(64, 48, 3);  // sees the request: not buffered
   BufferedFrame f;
   ASSERT_TRUE(p.buffer.copyTo(f));
@@ -64,7 +65,7 @@ TEST(FramePathTest, BufferIsBottomUpAndGrowsButNeverShrinks) {
   ASSERT_TRUE(p.buffer.copyTo(f));
   const int stride = FrameHeader::stride(20);
   EXPECT_EQ(stride, 60);
-  EXPECT_EQ(static_cast<unsigned char>(f.pixels[0]), 9);               // first stored row is the bottom one
+  EXPECT_EQ(static_cast<unsigned char>(f.pixels[0]), 9);  // first stored row is the bottom one
   EXPECT_EQ(static_cast<unsigned char>(f.pixels[9 * stride]), 0);
   EXPECT_EQ(f.header.sizeImage, 20u * 10u * 3u);
   EXPECT_EQ(f.header.bitCount, 24);

@@ -1,15 +1,15 @@
 // The video settings dialog on the simulated camera.
+#include "capture/video_settings_dialog.h"
 #include "capture/capture_window.h"
 #include "capture/demo_camera.h"
 #include "capture/demo_camera_hub.h"
 #include "capture/gst_capture_service.h"
-#include "capture/video_settings_dialog.h"
 #include "tests/capture/capture_test_support.h"
 #include "tests/support/temp_home.h"
 
-#include "app/core/app_context.h"
-#include "app/core/control_ids.h"
-#include "app/core/scripted_prompter.h"
+#include "core/app_context.h"
+#include "core/control_ids.h"
+#include "core/scripted_prompter.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +76,8 @@ TEST_F(VideoSettingsDialogTest, FillsFromThePropertyTable) {
   ASSERT_EQ(resolution->count(), 3);
   EXPECT_EQ(resolution->itemText(1), QStringLiteral("1280*960"));
   EXPECT_EQ(resolution->currentIndex(), 2);
-  EXPECT_EQ(control<QLabel>(*dialog, 1360)->text(), QStringLiteral(" F10\uFF1A640x480  F11: 1280x960   F12: 1600x1200"));
+  EXPECT_EQ(control<QLabel>(*dialog, 1360)->text(),
+            QStringLiteral(" F10\uFF1A640x480  F11: 1280x960   F12: 1600x1200"));
   EXPECT_EQ(control<QLineEdit>(*dialog, 1338)->text(), AppContext::current().folders().root());
 }
 

@@ -1,7 +1,7 @@
 // libFuzzer harness for the BMP and JPEG decoders: the first byte picks the named type (detect, BMP,
 // JPEG) so the fallback chain is exercised too; the rest is the file. A decoded picture must be
 // consistent and survive a BMP round trip and the processing operations.
-#include "workspace/image/cx_image.h"
+#include "image/cx_image.h"
 
 #include <array>
 #include <cstdint>

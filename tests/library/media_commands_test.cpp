@@ -1,8 +1,8 @@
 #include "library/media_commands.h"
 
-#include "app/core/app_message.h"
-#include "app/core/control_ids.h"
-#include "app/core/scripted_prompter.h"
+#include "core/app_message.h"
+#include "core/control_ids.h"
+#include "core/scripted_prompter.h"
 #include "library/thumbnail_strip.h"
 #include "tests/library/library_test_files.h"
 
@@ -71,8 +71,8 @@ class MediaCommandsTest : public ::testing::Test {
 TEST_F(MediaCommandsTest, EveryCommandNeedsASelection) {
   ASSERT_TRUE(test::writePicture(pictures_ + QStringLiteral("/a.jpg"), {64, 48}, Qt::red, "JPG"));
   strip_.ScanFolders(pictures_, videos_);
-  for (const int command : {ids::kOpenFile, ids::kSaveFileAs, ids::kSaveAllFiles, ids::kDeleteFile,
-                            ids::kDeleteAllFiles}) {
+  for (const int command :
+       {ids::kOpenFile, ids::kSaveFileAs, ids::kSaveAllFiles, ids::kDeleteFile, ids::kDeleteAllFiles}) {
     EXPECT_TRUE(commands_.run(command));
   }
   EXPECT_FALSE(commands_.emailTarget());

@@ -39,11 +39,21 @@ QByteArray handBmp(int bpp, int width, int height, bool topDown) {
     for (int x = width / 2; x < width; ++x) {
       uchar* line = pixels + row * stride;
       switch (bpp) {
-        case 24: line[x * 3 + 2] = 255; break;
-        case 32: line[x * 4 + 2] = 255; break;
-        case 8: line[x] = 1; break;
-        case 4: line[x / 2] |= static_cast<uchar>(x % 2 ? 0x01 : 0x10); break;
-        case 1: line[x / 8] |= static_cast<uchar>(0x80 >> (x % 8)); break;
+        case 24:
+          line[x * 3 + 2] = 255;
+          break;
+        case 32:
+          line[x * 4 + 2] = 255;
+          break;
+        case 8:
+          line[x] = 1;
+          break;
+        case 4:
+          line[x / 2] |= static_cast<uchar>(x % 2 ? 0x01 : 0x10);
+          break;
+        case 1:
+          line[x / 8] |= static_cast<uchar>(0x80 >> (x % 8));
+          break;
       }
     }
   }
@@ -82,11 +92,13 @@ TEST(ThumbnailDecoder, UnreadablePicturesGiveNothing) {
       {"empty", QByteArray(), true},
       {"truncated bmp", bmp.left(bmp.size() - 1), false},
       {"garbage bmp", QByteArray(41, 'x'), false},
-      {"bmp with absurd width", [&] {
+      {"bmp with absurd width",
+       [&] {
          QByteArray b = bmp;
          qToLittleEndian<qint32>(0x7fffffff, reinterpret_cast<uchar*>(b.data()) + 18);
          return b;
-       }(), false},
+       }(),
+       false},
       {"jpeg under a bmp name", jpeg, false},
   };
   for (const auto& c : cases) {
@@ -114,10 +126,10 @@ TEST(ThumbnailDecoder, VideoFirstFrame) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("Video_test.avi"));
   QProcess ffmpeg;
-  ffmpeg.start(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"),
-                                          QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                          QStringLiteral("color=c=red:s=320x240:d=1:r=5"), QStringLiteral("-c:v"),
-                                          QStringLiteral("mjpeg"), path});
+  ffmpeg.start(QStringLiteral("ffmpeg"),
+               {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                QStringLiteral("-i"), QStringLiteral("color=c=red:s=320x240:d=1:r=5"), QStringLiteral("-c:v"),
+                QStringLiteral("mjpeg"), path});
   if (!ffmpeg.waitForFinished(30000) || ffmpeg.exitCode() != 0) GTEST_SKIP() << "ffmpeg is not available";
   const QImage frame = VideoFirstFrame::read(path);
   ASSERT_EQ(frame.size(), QSize(320, 240));

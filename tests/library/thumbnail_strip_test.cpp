@@ -1,8 +1,8 @@
 #include "library/thumbnail_strip.h"
 
-#include "app/core/app_context.h"
-#include "app/widgets/icon_menu.h"
+#include "core/app_context.h"
 #include "library/thumbnail_menu.h"
+#include "widgets/icon_menu.h"
 
 #include "tests/library/library_test_files.h"
 
@@ -26,7 +26,9 @@ class ThumbnailStripTest : public ::testing::Test {
     QDir().mkpath(pictures_);
     QDir().mkpath(videos_);
   }
-  QString picture(int n) const { return pictures_ + QStringLiteral("/Still_2024-01-01_000000_N%1.jpg").arg(n, 4, 10, QLatin1Char('0')); }
+  QString picture(int n) const {
+    return pictures_ + QStringLiteral("/Still_2024-01-01_000000_N%1.jpg").arg(n, 4, 10, QLatin1Char('0'));
+  }
   void writeStills(int count) {
     for (int n = 1; n <= count; ++n) ASSERT_TRUE(test::writePicture(picture(n), {160, 120}, Qt::gray, "JPG"));
   }
@@ -154,12 +156,9 @@ TEST(ThumbnailMenu, SixCommandsWithTheirIcons) {
   const std::unique_ptr<IconMenu> menu = ThumbnailMenu::create(nullptr);
   const QList<QAction*> actions = menu->actions();
   ASSERT_EQ(actions.size(), 6);
-  const std::vector<std::pair<int, QString>> expected{{1234, QStringLiteral("Open...")},
-                                                      {1235, QStringLiteral("Save as...")},
-                                                      {1300, QStringLiteral("Save All")},
-                                                      {1236, QStringLiteral("Delete")},
-                                                      {410, QStringLiteral("Delete All")},
-                                                      {1274, QStringLiteral("E-Mail")}};
+  const std::vector<std::pair<int, QString>> expected{
+      {1234, QStringLiteral("Open...")}, {1235, QStringLiteral("Save as...")}, {1300, QStringLiteral("Save All")},
+      {1236, QStringLiteral("Delete")},  {410, QStringLiteral("Delete All")},  {1274, QStringLiteral("E-Mail")}};
   for (std::size_t i = 0; i < expected.size(); ++i) {
     const QAction* action = actions[static_cast<qsizetype>(i)];
     EXPECT_EQ(IconMenu::commandOf(action), expected[i].first);

@@ -1,5 +1,5 @@
-#include "app/core/app_context.h"
-#include "app/core/scripted_prompter.h"
+#include "core/app_context.h"
+#include "core/scripted_prompter.h"
 #include "measure/calibration_dialog.h"
 #include "measure/calibration_file.h"
 #include "measure/calibration_state.h"
@@ -31,15 +31,15 @@ struct RateCase {
 
 TEST(DeriveRate, EveryRowOfTheTable) {
   const RateCase cases[] = {
-      {"20", "", 640, 480, false, 20, 10},          // r = 10 is not above 10
+      {"20", "", 640, 480, false, 20, 10},  // r = 10 is not above 10
       {"40", "", 640, 480, false, 34, 17},
-      {"100X", "", 640, 480, false, 94, 47},        // the number a text starts with
-      {"20", "", 640, 480, true, 20, 5},            // r = 8 > 5: 8 - 3
+      {"100X", "", 640, 480, false, 94, 47},  // the number a text starts with
+      {"20", "", 640, 480, true, 20, 5},      // r = 8 > 5: 8 - 3
       {"10", "", 640, 480, true, 10, 4},
       {"30", "", 640, 480, true, 22.5, 9},
       {"30", "", 1280, 960, true, 27, 27},
       {"8", "", 1280, 960, true, 8, 8},
-      {"12", "", 1280, 960, true, 12, 9},           // rate subtracts above 10, reference above 20
+      {"12", "", 1280, 960, true, 12, 9},  // rate subtracts above 10, reference above 20
       {"40", "", 320, 240, false, 28, 7},
       {"16", "", 320, 240, false, 16, 4},
       {"40", "", 1600, 1200, false, 37, 37},
@@ -152,10 +152,11 @@ TEST(Units, OptionsWriteBothRegistryValues) {
 
 TEST(NumberText, ReadsTheLeadingNumberOnly) {
   const std::pair<const char*, double> cases[] = {
-      {"12.3", 12.3}, {"  7", 7},  {"100X", 100}, {"-2.5e1z", -25}, {"2e", 2}, {".5", 0.5},
-      {"abc", 0},     {"", 0},     {"1,5", 1},    {"+3", 3},        {"1e999", 0}, {"inf", 0},
+      {"12.3", 12.3}, {"  7", 7}, {"100X", 100}, {"-2.5e1z", -25}, {"2e", 2},    {".5", 0.5},
+      {"abc", 0},     {"", 0},    {"1,5", 1},    {"+3", 3},        {"1e999", 0}, {"inf", 0},
   };
-  for (const auto& [text, expected] : cases) EXPECT_DOUBLE_EQ(leadingNumber(QString::fromLatin1(text)), expected) << text;
+  for (const auto& [text, expected] : cases)
+    EXPECT_DOUBLE_EQ(leadingNumber(QString::fromLatin1(text)), expected) << text;
 }
 
 TEST(MagnificationText, TakenFromStillNames) {
@@ -211,8 +212,9 @@ TEST_F(CalibrationFileTest, LookupCases) {
   writeBytes(path(),
              "// calibrations\n[2]\n2=7.0\n[20]\n// 20=99.9\n20=12.3\n[200]\n[ 2X ]\n2X = 8.5 \n[5]\nnothing here\n");
   const std::pair<const char*, std::optional<QString>> cases[] = {
-      {"2", QStringLiteral("7.0")}, {"20", QStringLiteral("12.3")}, {"200", std::nullopt},
-      {"2x", QStringLiteral("8.5")}, {"5", std::nullopt},            {"50", std::nullopt},
+      {"2", QStringLiteral("7.0")}, {"20", QStringLiteral("12.3")},
+      {"200", std::nullopt},        {"2x", QStringLiteral("8.5")},
+      {"5", std::nullopt},          {"50", std::nullopt},
       {"", std::nullopt},
   };
   for (const auto& [mag, expected] : cases) EXPECT_EQ(lookupCalibration(path(), mag), expected) << mag;

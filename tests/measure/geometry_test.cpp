@@ -68,7 +68,8 @@ TEST(Refusals, ShapesThatCannotBeFormed) {
   EXPECT_FALSE(makeThreePointCircle({5, 0}, {5, 10}, {5, 20}, {0, 0}, kMm2));
   EXPECT_FALSE(makeThreePointCircle({0, 0}, {10, 20}, {20, 40}, {0, 0}, kMm2));
   EXPECT_FALSE(makeThreePointCircle({0, 0}, {0, 0}, {20, 40}, {0, 0}, kMm2));
-  EXPECT_FALSE(makeTwoCircles({QPoint{0, 0}, {1, 1}, {2, 2}}, {}, {QPoint{0, 100}, {100, 0}, {200, 100}}, {}, {}, kMm2));
+  EXPECT_FALSE(
+      makeTwoCircles({QPoint{0, 0}, {1, 1}, {2, 2}}, {}, {QPoint{0, 100}, {100, 0}, {200, 100}}, {}, {}, kMm2));
   EXPECT_FALSE(makeDotLine({5, 5}, {5, 5}, {20, 40}, {0, 0}, kMm2));
   EXPECT_FALSE(makeAngle({100, 100}, {100, 100}, {0, 0}, {0, 0}));
   EXPECT_FALSE(fitCircle({{0, 0}, {1, 1}}));
@@ -77,8 +78,8 @@ TEST(Refusals, ShapesThatCannotBeFormed) {
   // Nearly collinear clicks across an actual-size view: the centre lies some 3.4e9 pixels away, beyond
   // what a stored point holds (it used to wrap into a wrong, for the arc even negative, radius).
   EXPECT_FALSE(makeThreePointCircle({0, 0}, {1500, 1}, {3001, 2}, {0, 0}, kMm2));
-  EXPECT_FALSE(makeTwoCircles({QPoint{0, 0}, {1500, 1}, {3001, 2}}, {}, {QPoint{0, 100}, {100, 0}, {200, 100}}, {},
-                              {}, kMm2));
+  EXPECT_FALSE(
+      makeTwoCircles({QPoint{0, 0}, {1500, 1}, {3001, 2}}, {}, {QPoint{0, 100}, {100, 0}, {200, 100}}, {}, {}, kMm2));
   EXPECT_FALSE(makeArc({0, 0}, {1500, 1}, {3001, 2}, {0, 0}, kMm2));
   // Still a circle when the centre is merely far away.
   EXPECT_TRUE(makeThreePointCircle({0, 0}, {150, 1}, {301, 2}, {0, 0}, kMm2));
@@ -168,7 +169,8 @@ TEST(RandomCrossChecks, LeastSquaresCircleRecoversKnownCircles) {
     QList<QPoint> points;
     for (int k = 0; k < 40; ++k) {
       const double a = (start + span * k / 39) * std::numbers::pi / 180;
-      points.append(QPoint(int(std::lround(centre.x() + r * std::cos(a))), int(std::lround(centre.y() + r * std::sin(a)))));
+      points.append(
+          QPoint(int(std::lround(centre.x() + r * std::cos(a))), int(std::lround(centre.y() + r * std::sin(a)))));
     }
     const auto fit = fitCircle(points);
     ASSERT_TRUE(fit);
@@ -232,8 +234,9 @@ TEST(RandomCrossChecks, FourPointAngleMatchesTheDirectionAngle) {
       return QPoint(int(std::lround(320 + len * std::cos(r))), int(std::lround(240 + len * std::sin(r))));
     };
     const QPoint a1 = end(a + 180, 100), a2 = end(a, 200), b1 = end(b + 180, 100), b2 = end(b, 200);
-    const double expected = std::abs(std::atan2(a2.y() - a1.y(), a2.x() - a1.x()) -
-                                     std::atan2(b2.y() - b1.y(), b2.x() - b1.x())) * 180 / std::numbers::pi;
+    const double expected =
+        std::abs(std::atan2(a2.y() - a1.y(), a2.x() - a1.x()) - std::atan2(b2.y() - b1.y(), b2.x() - b1.x())) * 180 /
+        std::numbers::pi;
     const double folded = expected > 180 ? 360 - expected : expected;
     if (folded < 1 || folded > 179) continue;
     const auto angle = angleBetweenLines(a1, a2, b1, b2);

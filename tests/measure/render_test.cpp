@@ -45,12 +45,22 @@ class RecordingDevice : public QPaintDevice {
  protected:
   int metric(PaintDeviceMetric m) const override {
     switch (m) {
-      case PdmWidth: case PdmHeight: return 1000;
-      case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 96;
-      case PdmDepth: return 32;
-      case PdmDevicePixelRatio: return 1;
-      case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
-      default: return QPaintDevice::metric(m);
+      case PdmWidth:
+      case PdmHeight:
+        return 1000;
+      case PdmDpiX:
+      case PdmDpiY:
+      case PdmPhysicalDpiX:
+      case PdmPhysicalDpiY:
+        return 96;
+      case PdmDepth:
+        return 32;
+      case PdmDevicePixelRatio:
+        return 1;
+      case PdmDevicePixelRatioScaled:
+        return static_cast<int>(devicePixelRatioFScale());
+      default:
+        return QPaintDevice::metric(m);
     }
   }
 
@@ -89,22 +99,55 @@ TEST(DrawShapes, EveryKindInksItsOutline) {
   };
   const std::vector<Case> cases = {
       {"line and ticks", *makeLine({50, 50}, {150, 50}, {0, 0}, kMm2), {{100, 50}, {50, 42}, {150, 58}}, {{100, 60}}},
-      {"parallel strokes", *makeParallelLine({200, 150}, {300, 150}, {0, 0}, kMm2), {{200, 60}, {300, 240}}, {{250, 100}}},
-      {"radius circle", *makeRadiusCircle({200, 200}, {250, 200}, {0, 0}, kMm2), {{200, 150}, {150, 200}, {225, 200}}, {{210, 180}}},
+      {"parallel strokes",
+       *makeParallelLine({200, 150}, {300, 150}, {0, 0}, kMm2),
+       {{200, 60}, {300, 240}},
+       {{250, 100}}},
+      {"radius circle",
+       *makeRadiusCircle({200, 200}, {250, 200}, {0, 0}, kMm2),
+       {{200, 150}, {150, 200}, {225, 200}},
+       {{210, 180}}},
       {"rectangle", *makeRectangle({20, 20}, {80, 60}, {0, 0}, kMm2), {{50, 20}, {80, 40}}, {{50, 40}}},
-      {"diameter circle", *makeDiameterCircle({100, 200}, {200, 200}, {0, 0}, kMm2), {{150, 150}, {150, 200}}, {{150, 170}}},
-      {"three-point circle", *makeThreePointCircle({100, 200}, {200, 100}, {300, 200}, {0, 0}, kMm2), {{200, 300}, {271, 129}, {250, 200}}, {{200, 150}}},
+      {"diameter circle",
+       *makeDiameterCircle({100, 200}, {200, 200}, {0, 0}, kMm2),
+       {{150, 150}, {150, 200}},
+       {{150, 170}}},
+      {"three-point circle",
+       *makeThreePointCircle({100, 200}, {200, 100}, {300, 200}, {0, 0}, kMm2),
+       {{200, 300}, {271, 129}, {250, 200}},
+       {{200, 150}}},
       {"angle", *makeAngle({300, 100}, {200, 100}, {200, 0}, {0, 0}), {{250, 100}, {200, 50}}, {{250, 50}}},
-      {"four-point angle", *makeFourPointAngle({10, 300}, {110, 300}, {10, 350}, {110, 390}, {0, 0}), {{60, 300}, {60, 370}}, {{60, 330}}},
-      {"polygon", *makePolygon({{100, 100}, {200, 100}, {150, 180}}, {380, 380}, kMm2), {{150, 100}, {175, 140}}, {{150, 130}, {300, 300}}},
-      {"continuous", *makeContinuousLine({{10, 10}, {110, 10}, {110, 110}}, {{0, 0}, {0, 0}}, kMm2), {{60, 10}, {110, 60}}, {{60, 60}}},
-      {"dot line", *makeDotLine({50, 300}, {350, 300}, {200, 200}, {0, 0}, kMm2), {{100, 300}, {200, 260}}, {{150, 250}}},
+      {"four-point angle",
+       *makeFourPointAngle({10, 300}, {110, 300}, {10, 350}, {110, 390}, {0, 0}),
+       {{60, 300}, {60, 370}},
+       {{60, 330}}},
+      {"polygon",
+       *makePolygon({{100, 100}, {200, 100}, {150, 180}}, {380, 380}, kMm2),
+       {{150, 100}, {175, 140}},
+       {{150, 130}, {300, 300}}},
+      {"continuous",
+       *makeContinuousLine({{10, 10}, {110, 10}, {110, 110}}, {{0, 0}, {0, 0}}, kMm2),
+       {{60, 10}, {110, 60}},
+       {{60, 60}}},
+      {"dot line",
+       *makeDotLine({50, 300}, {350, 300}, {200, 200}, {0, 0}, kMm2),
+       {{100, 300}, {200, 260}},
+       {{150, 250}}},
       {"circle label", makeCircleLabel({300, 300}, 1), {{310, 300}, {290, 300}}, {{300, 315}}},
       {"square label", makeSquareLabel({300, 300}, 1), {{310, 290}, {290, 310}}, {{300, 315}}},
-      {"two circles", *makeTwoCircles({QPoint{50, 100}, {100, 50}, {150, 100}}, {}, {QPoint{250, 100}, {300, 50}, {350, 100}}, {}, {}, kMm2),
-       {{100, 150}, {300, 150}, {200, 100}}, {{100, 80}}},
-      {"arc through its middle", *makeArc({300, 200}, {280, 140}, {200, 100}, {0, 0}, kMm2), {{271, 129}}, {{129, 271}, {200, 300}}},
-      {"reverse arc", *makeArc({200, 100}, {140, 280}, {300, 200}, {0, 0}, kMm2), {{129, 271}, {100, 200}}, {{271, 129}}},
+      {"two circles",
+       *makeTwoCircles({QPoint{50, 100}, {100, 50}, {150, 100}}, {}, {QPoint{250, 100}, {300, 50}, {350, 100}}, {}, {},
+                       kMm2),
+       {{100, 150}, {300, 150}, {200, 100}},
+       {{100, 80}}},
+      {"arc through its middle",
+       *makeArc({300, 200}, {280, 140}, {200, 100}, {0, 0}, kMm2),
+       {{271, 129}},
+       {{129, 271}, {200, 300}}},
+      {"reverse arc",
+       *makeArc({200, 100}, {140, 280}, {300, 200}, {0, 0}, kMm2),
+       {{129, 271}, {100, 200}},
+       {{271, 129}}},
   };
   for (const Case& c : cases) {
     const QImage image = render({styled(c.shape)});

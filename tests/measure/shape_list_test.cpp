@@ -1,7 +1,7 @@
-#include "app/core/scripted_prompter.h"
+#include "measure/shape_list.h"
+#include "core/scripted_prompter.h"
 #include "measure/canvas_tool.h"
 #include "measure/shape_builder.h"
-#include "measure/shape_list.h"
 
 #include <set>
 
@@ -71,10 +71,10 @@ TEST(LabelCountersTest, NumberingAndReset) {
 }
 
 TEST(RecordTables, LineHeightBoundaries) {
-  const std::pair<int, int> cases[] = {{0, 12},  {1, 12},  {13, 12}, {14, 13}, {15, 13}, {16, 14}, {17, 16},
-                                       {19, 16}, {20, 18}, {22, 20}, {25, 22}, {28, 24}, {30, 26}, {33, 28},
-                                       {36, 30}, {38, 36}, {48, 36}, {49, 48}, {64, 48}, {65, 72}, {96, 72},
-                                       {97, 12}, {-14, 13}, {-40, 36}};
+  const std::pair<int, int> cases[] = {{0, 12},  {1, 12},  {13, 12}, {14, 13}, {15, 13},  {16, 14},
+                                       {17, 16}, {19, 16}, {20, 18}, {22, 20}, {25, 22},  {28, 24},
+                                       {30, 26}, {33, 28}, {36, 30}, {38, 36}, {48, 36},  {49, 48},
+                                       {64, 48}, {65, 72}, {96, 72}, {97, 12}, {-14, 13}, {-40, 36}};
   for (const auto& [height, expected] : cases) EXPECT_EQ(lineHeightFor(height), expected) << height;
 }
 

@@ -1,13 +1,13 @@
 // lumivex-image detect / process edge-*: the automatic detection on picture files, one result line each.
+#include "image/cx_image.h"
 #include "measure/detection/cx_image_view.h"
-#include "measure/geometry.h"
 #include "measure/detection/edge_overlay.h"
 #include "measure/detection/edge_snap.h"
 #include "measure/detection/grey_picture.h"
 #include "measure/detection/otsu_threshold.h"
 #include "measure/detection/region_line_detect.h"
+#include "measure/geometry.h"
 #include "tools/lumivex_image/command_registry.h"
-#include "workspace/image/cx_image.h"
 
 #include <QFileInfo>
 #include <QImage>
@@ -68,9 +68,7 @@ std::optional<std::vector<int>> integers(const QStringList& args, qsizetype firs
   return values;
 }
 
-void printSegment(const LineSegment& s) {
-  std::printf("%d %d %d %d\n", s.p1.x(), s.p1.y(), s.p2.x(), s.p2.y());
-}
+void printSegment(const LineSegment& s) { std::printf("%d %d %d %d\n", s.p1.x(), s.p1.y(), s.p2.x(), s.p2.y()); }
 
 int threshold(const QStringList& args) {
   if (args.size() != 1) return failWith(QStringLiteral("usage: detect threshold IN"));
@@ -94,7 +92,8 @@ int snap(const QStringList& args) {
 
 int line(const QStringList& args) {
   const auto v = args.size() == 6 ? integers(args, 0, 5) : std::nullopt;
-  if (!v || (*v)[4] < 1 || (*v)[4] > 4) return failWith(QStringLiteral("usage: detect line LEFT TOP RIGHT BOTTOM CLASS(1-4) IN"));
+  if (!v || (*v)[4] < 1 || (*v)[4] > 4)
+    return failWith(QStringLiteral("usage: detect line LEFT TOP RIGHT BOTTOM CLASS(1-4) IN"));
   CxImage image;
   if (!load(image, args[5])) return failWith(QStringLiteral("cannot read ") + args[5]);
   const QRect region(QPoint((*v)[0], (*v)[1]), QPoint((*v)[2], (*v)[3]));

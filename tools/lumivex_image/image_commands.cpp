@@ -1,6 +1,6 @@
 // lumivex-image convert / process: thin wrappers over CxImage for scripts, benchmarks and checks.
+#include "image/cx_image.h"
 #include "tools/lumivex_image/command_registry.h"
-#include "workspace/image/cx_image.h"
 
 #include <QFileInfo>
 #include <QString>
@@ -72,8 +72,9 @@ int process(const QStringList& args) {
   return save(image, args[2]);
 }
 
-const bool kRegistered = registerCommand("convert", "IN OUT  (BMP/JPEG by extension)", convert) &&
-                         registerCommand("process", "OP IN OUT  (mirror flip negative light+ light- median filter)", process);
+const bool kRegistered =
+    registerCommand("convert", "IN OUT  (BMP/JPEG by extension)", convert) &&
+    registerCommand("process", "OP IN OUT  (mirror flip negative light+ light- median filter)", process);
 
 }  // namespace
 }  // namespace lumivex::tool

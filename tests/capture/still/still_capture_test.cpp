@@ -1,10 +1,10 @@
 #include "capture/still/still_capture.h"
 
-#include "app/core/app_context.h"
-#include "app/core/scripted_prompter.h"
 #include "capture/still/still_naming.h"
+#include "core/app_context.h"
+#include "core/scripted_prompter.h"
+#include "image/cx_image.h"
 #include "tests/support/temp_home.h"
-#include "workspace/image/cx_image.h"
 
 #include <QDir>
 #include <QImage>
@@ -250,9 +250,8 @@ TEST(StillFrameFromDib, AcceptsOnlyWholeBottomUp24BitFrames) {
     QByteArray bytes;
     bool valid;
   } cases[] = {
-      {dib(6, 4, 24, 4), true},    {dib(6, 4, 24, 3), false},  // one row short
-      {dib(6, -4, 24, 4), false},  {dib(6, 4, 32, 4), false},
-      {QByteArray(39, '\0'), false}, {QByteArray(), false},
+      {dib(6, 4, 24, 4), true},   {dib(6, 4, 24, 3), false},  // one row short
+      {dib(6, -4, 24, 4), false}, {dib(6, 4, 32, 4), false}, {QByteArray(39, '\0'), false}, {QByteArray(), false},
   };
   for (const auto& c : cases) EXPECT_EQ(StillCapture::frameFromDib(c.bytes).valid(), c.valid);
   const QByteArray good = dib(6, 4, 24, 4);

@@ -1,10 +1,10 @@
 // F2 through the whole road of a snapshot with the simulated camera: the request, the frame thread's
 // message, the save and the strip. The saved JPEG must hold the very frame the handler took.
-#include "app/core/app_context.h"
-#include "app/core/scripted_prompter.h"
 #include "app/main_window.h"
 #include "app/video_area.h"
 #include "capture/gst_capture_service.h"
+#include "core/app_context.h"
+#include "core/scripted_prompter.h"
 #include "library/thumbnail_strip.h"
 #include "tests/support/temp_home.h"
 
@@ -55,8 +55,8 @@ TEST(StillEndToEnd, F2WritesTheBufferedFrameAsJpeg) {
   {
     MainWindow window(context, StartOptions{true}, std::move(service));
     window.show();
-    const bool streaming = waitFor(
-        [&] { return window.isConnected() && !camera->GstCaptureService::bufferedFrame().isEmpty(); }, 15000);
+    const bool streaming =
+        waitFor([&] { return window.isConnected() && !camera->GstCaptureService::bufferedFrame().isEmpty(); }, 15000);
     if (!streaming) {
       installPrompter(std::move(previous));
       AppContext::shutdown();

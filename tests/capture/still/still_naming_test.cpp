@@ -19,11 +19,11 @@ TEST(StillNaming, CounterIsTheNumberAfterTheLastCapitalN) {
       {"Still_2014-05-06_101300_100X_N0012.jpg", 12},
       {"photo.jpg", 0},
       {"Still_2014-05-06_101112_n0009.jpg", 0},  // only a capital N counts
-      {"NoteN0042.bmp", 42},                      // the last N wins
-      {"x_N12.3.jpg", 12},                        // cut at the last dot, then leading digits
-      {"x_N0007", 7},                             // no extension at all
-      {"x_N.5", 0},                               // a dot right after the N is not a cut point
-      {"x_N99999999999.jpg", 2147483646},         // absurd numbers stay in range
+      {"NoteN0042.bmp", 42},                     // the last N wins
+      {"x_N12.3.jpg", 12},                       // cut at the last dot, then leading digits
+      {"x_N0007", 7},                            // no extension at all
+      {"x_N.5", 0},                              // a dot right after the N is not a cut point
+      {"x_N99999999999.jpg", 2147483646},        // absurd numbers stay in range
   };
   for (const auto& c : cases) EXPECT_EQ(StillNaming::counterOf(QString::fromLatin1(c.name)), c.counter) << c.name;
 }
@@ -34,8 +34,8 @@ TEST(StillNaming, NextCounterPerExtension) {
   EXPECT_EQ(StillNaming::nextCounter(dir.path(), QStringLiteral(".jpg")), 1);
 
   const QByteArray bytes(100, 'x');
-  for (const char* name : {"Still_2014-05-06_101112_N0009.jpg", "Still_2014-05-06_101300_100X_N0012.jpg",
-                           "photo.jpg", "Still_2014-05-06_101300_N0030.png"}) {
+  for (const char* name : {"Still_2014-05-06_101112_N0009.jpg", "Still_2014-05-06_101300_100X_N0012.jpg", "photo.jpg",
+                           "Still_2014-05-06_101300_N0030.png"}) {
     ASSERT_TRUE(test::writeBytes(dir.filePath(QString::fromLatin1(name)), bytes));
   }
   EXPECT_EQ(StillNaming::nextCounter(dir.path(), QStringLiteral(".jpg")), 13);

@@ -18,7 +18,10 @@ namespace lumivex::detection::test {
 class TestPicture {
  public:
   TestPicture(int width, int height, uint8_t grey = 255, bool bottomUp = true)
-      : width_(width), height_(height), stride_((width * 3 + 3) / 4 * 4), bottomUp_(bottomUp),
+      : width_(width),
+        height_(height),
+        stride_((width * 3 + 3) / 4 * 4),
+        bottomUp_(bottomUp),
         bytes_(static_cast<size_t>(stride_) * height, grey) {}
 
   int width() const { return width_; }

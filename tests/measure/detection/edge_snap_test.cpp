@@ -1,5 +1,5 @@
-#include "measure/geometry.h"
 #include "measure/detection/edge_snap.h"
+#include "measure/geometry.h"
 
 #include "tests/measure/detection/detection_pictures.h"
 

@@ -1,5 +1,5 @@
-#include "measure/detection/grey_picture.h"
 #include "measure/detection/otsu_threshold.h"
+#include "measure/detection/grey_picture.h"
 
 #include "tests/measure/detection/detection_pictures.h"
 

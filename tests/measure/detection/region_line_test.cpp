@@ -32,10 +32,9 @@ TEST(RegionLineDetect, FindsStraightEdgesAtSeveralAngles) {
     OrientationClass orientation;
   };
   const Case cases[] = {
-      {90.0, OrientationClass::kVertical},    {0.0, OrientationClass::kHorizontal},
-      {45.0, OrientationClass::kDownRight},   {-45.0, OrientationClass::kUpRight},
-      {84.0, OrientationClass::kVertical},    {3.5, OrientationClass::kHorizontal},
-      {40.0, OrientationClass::kDownRight},   {-50.0, OrientationClass::kUpRight},
+      {90.0, OrientationClass::kVertical},  {0.0, OrientationClass::kHorizontal}, {45.0, OrientationClass::kDownRight},
+      {-45.0, OrientationClass::kUpRight},  {84.0, OrientationClass::kVertical},  {3.5, OrientationClass::kHorizontal},
+      {40.0, OrientationClass::kDownRight}, {-50.0, OrientationClass::kUpRight},
   };
   for (const Case& c : cases) {
     TestPicture picture(320, 240);

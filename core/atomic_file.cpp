@@ -1,0 +1,17 @@
+#include "core/atomic_file.h"
+
+#include <QSaveFile>
+
+namespace lumivex {
+
+bool writeFileAtomically(const QString& path, const QByteArray& data) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  if (file.write(data) != data.size()) {
+    file.cancelWriting();
+    return false;
+  }
+  return file.commit();
+}
+
+}  // namespace lumivex

@@ -1,0 +1,153 @@
+#include "core/ini_document.h"
+
+#include "core/atomic_file.h"
+
+#include <QFile>
+
+namespace lumivex {
+namespace {
+
+bool isSectionHeader(const QString& trimmed) { return trimmed.startsWith(u'[') && trimmed.contains(u']'); }
+
+QString sectionName(const QString& trimmed) { return trimmed.mid(1, trimmed.indexOf(u']') - 1).trimmed(); }
+
+QString stripQuotes(const QString& v) {
+  if (v.size() >= 2 && ((v.front() == u'"' && v.back() == u'"') || (v.front() == u'\'' && v.back() == u'\'')))
+    return v.mid(1, v.size() - 2);
+  return v;
+}
+
+}  // namespace
+
+bool IniDocument::load(const QString& path, int codePage) {
+  QFile file(path);
+  if (!file.exists()) {
+    lines_.clear();
+    encoding_ = codePage == 0 ? TextEncoding::Utf8 : TextEncoding::CodePage;
+    codePage_ = codePage;
+    return true;
+  }
+  if (!file.open(QIODevice::ReadOnly)) {
+    lines_.clear();
+    return false;
+  }
+  return parse(file.readAll(), codePage);
+}
+
+bool IniDocument::parse(const QByteArray& bytes, int codePage) {
+  lines_.clear();
+  const std::optional<DecodedText> decoded = decodeText(bytes, codePage);
+  if (!decoded) return false;
+  encoding_ = decoded->encoding;
+  codePage_ = decoded->codePage;
+  crlf_ = decoded->text.contains(QStringLiteral("\r\n"));
+  QString text = decoded->text;
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  lines_ = text.split(u'\n');
+  if (!lines_.isEmpty() && lines_.back().isEmpty()) lines_.removeLast();
+  return true;
+}
+
+QByteArray IniDocument::serialise() const {
+  const QString eol = crlf_ ? QStringLiteral("\r\n") : QStringLiteral("\n");
+  QString text;
+  for (const QString& line : lines_) text += line + eol;
+  // A character the file's code page cannot hold: fall back to UTF-8 with a mark rather than lose it.
+  std::optional<QByteArray> bytes = encodeText(text, encoding_, codePage_);
+  if (!bytes) bytes = encodeText(text, TextEncoding::Utf8Bom, 0);
+  return *bytes;
+}
+
+bool IniDocument::save(const QString& path) const { return writeFileAtomically(path, serialise()); }
+
+int IniDocument::findSection(const QString& section) const {
+  const QString wanted = section.trimmed();
+  for (int i = 0; i < lines_.size(); ++i) {
+    const QString t = lines_[i].trimmed();
+    if (isSectionHeader(t) && sectionName(t).compare(wanted, Qt::CaseInsensitive) == 0) return i;
+  }
+  return -1;
+}
+
+int IniDocument::sectionEnd(int headerIndex) const {
+  int i = headerIndex + 1;
+  while (i < lines_.size() && !isSectionHeader(lines_[i].trimmed())) ++i;
+  return i;
+}
+
+int IniDocument::findKey(int headerIndex, const QString& key) const {
+  const QString wanted = key.trimmed();
+  const int end = sectionEnd(headerIndex);
+  for (int i = headerIndex + 1; i < end; ++i) {
+    const QString& line = lines_[i];
+    const int eq = static_cast<int>(line.indexOf(u'='));
+    if (eq < 0) continue;
+    const QString name = line.left(eq).trimmed();
+    if (name.startsWith(u';')) continue;
+    if (name.compare(wanted, Qt::CaseInsensitive) == 0) return i;
+  }
+  return -1;
+}
+
+bool IniDocument::hasSection(const QString& section) const { return findSection(section) >= 0; }
+
+std::optional<QString> IniDocument::value(const QString& section, const QString& key) const {
+  const int header = findSection(section);
+  if (header < 0) return std::nullopt;
+  const int line = findKey(header, key);
+  if (line < 0) return std::nullopt;
+  const QString& text = lines_[line];
+  return stripQuotes(text.mid(text.indexOf(u'=') + 1).trimmed());
+}
+
+void IniDocument::setValue(const QString& section, const QString& key, const QString& value) {
+  const QString entry = key.trimmed() + u'=' + value;
+  int header = findSection(section);
+  if (header < 0) {
+    lines_.append(u'[' + section.trimmed() + u']');
+    lines_.append(entry);
+    return;
+  }
+  const int line = findKey(header, key);
+  if (line >= 0) {
+    lines_[line] = entry;
+    return;
+  }
+  // After the section's last non-blank line, so blank separators stay before the next section.
+  int insertAt = sectionEnd(header);
+  while (insertAt > header + 1 && lines_[insertAt - 1].trimmed().isEmpty()) --insertAt;
+  lines_.insert(insertAt, entry);
+}
+
+QString IniDocument::encodeStruct(const QByteArray& bytes) {
+  unsigned sum = 0;
+  QString out;
+  out.reserve(bytes.size() * 2 + 2);
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    sum += b;
+    out += QString::number(b, 16).toUpper().rightJustified(2, u'0');
+  }
+  out += QString::number(sum & 0xFF, 16).toUpper().rightJustified(2, u'0');
+  return out;
+}
+
+std::optional<QByteArray> IniDocument::decodeStruct(const QString& text, int size) {
+  if (text.size() != 2 * size + 2) return std::nullopt;
+  QByteArray out;
+  unsigned sum = 0;
+  for (int i = 0; i <= size; ++i) {
+    bool ok = false;
+    const uint b = text.mid(2 * i, 2).toUInt(&ok, 16);
+    if (!ok) return std::nullopt;
+    if (i == size) {
+      if ((sum & 0xFF) != b) return std::nullopt;
+      break;
+    }
+    sum += b;
+    out += static_cast<char>(b);
+  }
+  return out;
+}
+
+}  // namespace lumivex

@@ -1,0 +1,97 @@
+#include "core/language_table.h"
+
+#include <QByteArray>
+
+#include <cstdlib>
+
+namespace lumivex {
+namespace {
+
+struct FileRow {
+  std::uint32_t primaryId;
+  const char* file;
+};
+
+constexpr FileRow kFileRows[] = {
+    {1, "Arabic1256.ini"},     {2, "Bulgarian442.ini"}, {6, "Danish1252.ini"},      {7, "German1252.ini"},
+    {10, "Spanish1252.ini"},   {11, "Finnish1252.ini"}, {12, "French1252.ini"},     {13, "Hebrew1255.ini"},
+    {16, "Italian1252.ini"},   {17, "Japanese932.ini"}, {18, "Korean949.ini"},      {19, "Dutch1252.ini"},
+    {20, "Norwegian1252.ini"}, {21, "Polish1250.ini"},  {22, "Portuguese1252.ini"}, {25, "Russian1251.ini"},
+    {29, "Swedish1252.ini"},   {30, "Thai874.ini"},     {31, "Turkish1254.ini"},    {42, "Vietnamese1258.ini"},
+    {58, "Persian874.ini"},
+};
+
+constexpr char kHelpEn[] = "Lumivex-EN.html";
+constexpr char kHelpCn[] = "Lumivex-CN.html";
+constexpr char kHelpRu[] = "Lumivex-RU.html";
+
+struct LocaleRow {
+  const char* name;  // language, or language_TERRITORY where the territory matters
+  std::uint32_t langId;
+};
+
+constexpr LocaleRow kLocaleRows[] = {
+    {"zh_TW", 0x0404}, {"zh_CN", 0x0804}, {"zh_HK", 0x0C04}, {"zh_SG", 0x1004}, {"zh_MO", 0x1404}, {"pt_BR", 0x0416},
+    {"pt_PT", 0x0816}, {"ar", 0x0401},    {"bg", 0x0402},    {"zh", 0x0804},    {"da", 0x0406},    {"de", 0x0407},
+    {"en", 0x0409},    {"es", 0x0C0A},    {"fi", 0x040B},    {"fr", 0x040C},    {"he", 0x040D},    {"it", 0x0410},
+    {"ja", 0x0411},    {"ko", 0x0412},    {"nl", 0x0413},    {"nb", 0x0414},    {"nn", 0x0414},    {"no", 0x0414},
+    {"pl", 0x0415},    {"pt", 0x0416},    {"ru", 0x0419},    {"sv", 0x041D},    {"th", 0x041E},    {"tr", 0x041F},
+    {"fa", 0x0429},    {"vi", 0x042A},
+};
+
+constexpr std::uint32_t kEnglishUs = 0x0409;
+
+}  // namespace
+
+LanguageFiles languageFilesFor(std::uint32_t primaryId, std::uint32_t subLanguage) {
+  primaryId &= 0xFFFF;
+  subLanguage &= 0xFFFF;
+  if (primaryId == 4) {
+    if (subLanguage == 2) return {QStringLiteral("Chinese936.ini"), QString::fromLatin1(kHelpCn)};
+    if (subLanguage == 1) return {QStringLiteral("Chinese950.ini"), QString::fromLatin1(kHelpEn)};
+    return {QStringLiteral("Chinese936.ini"), QString::fromLatin1(kHelpEn)};
+  }
+  for (const FileRow& row : kFileRows) {
+    if (row.primaryId == primaryId) {
+      return {QString::fromLatin1(row.file), QString::fromLatin1(primaryId == 25 ? kHelpRu : kHelpEn)};
+    }
+  }
+  return {QStringLiteral("English1252.ini"), QString::fromLatin1(kHelpEn)};
+}
+
+const LanguageMenuItem* languageMenuItem(int command) {
+  for (const LanguageMenuItem& item : kLanguageMenu)
+    if (item.command == command) return &item;
+  return nullptr;
+}
+
+std::uint32_t languageIdForLocale(const QString& localeName) {
+  // "de_DE.UTF-8@euro" -> "de_DE"
+  QString name = localeName;
+  name = name.left(name.indexOf(u'.') < 0 ? name.size() : name.indexOf(u'.'));
+  name = name.left(name.indexOf(u'@') < 0 ? name.size() : name.indexOf(u'@'));
+  name.replace(u'-', u'_');
+  const QString language = name.section(u'_', 0, 0).toLower();
+  const QString territory = name.section(u'_', 1, 1).toUpper();
+  const QString full = territory.isEmpty() ? language : language + u'_' + territory;
+  for (const LocaleRow& row : kLocaleRows)
+    if (full == QLatin1String(row.name)) return row.langId;
+  for (const LocaleRow& row : kLocaleRows)
+    if (language == QLatin1String(row.name)) return row.langId;
+  return kEnglishUs;
+}
+
+std::uint32_t systemLanguageId() {
+  for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(var);
+    if (value != nullptr && *value != '\0') return languageIdForLocale(QString::fromLocal8Bit(value));
+  }
+  return kEnglishUs;
+}
+
+LanguagePair languagePairFromLangId(std::uint32_t langId) {
+  const std::uint32_t sub = langId == 1028 ? 1 : (langId == 2052 ? 2 : 0);
+  return {langId & 0x3FF, sub};
+}
+
+}  // namespace lumivex
