@@ -1,6 +1,7 @@
 #include "measure/shape_builder.h"
 
 #include <cmath>
+#include <optional>
 
 namespace lumivex {
 namespace {
@@ -207,11 +208,61 @@ void blankLabels(MeasureShape& shape) {
   for (QString& label : shape.labels) label.clear();
 }
 
-QString continuousTotalText(const MeasureShape& shape, int decimals, const QString& unitName) {
-  const double total = continuousTotal(shape.labels);
+namespace {
+
+// The decimals and unit a segment text was written with ("1.250mm" gives 3 and "mm"); nothing for a text
+// that is not a plain fixed-point number followed by a unit.
+struct WrittenFormat {
+  int decimals = 0;
+  QString unit;
+  bool operator==(const WrittenFormat&) const = default;
+};
+
+std::optional<WrittenFormat> writtenFormat(const QString& text) {
+  qsizetype i = 0;
+  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) ++i;
+  const qsizetype integerStart = i;
+  while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) ++i;
+  const bool hasInteger = i > integerStart;
+  int decimals = 0;
+  if (i < text.size() && text[i] == u'.') {
+    ++i;
+    while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128) {
+      ++i;
+      ++decimals;
+    }
+  }
+  if (!hasInteger && decimals == 0) return std::nullopt;
+  const QString unit = text.mid(i);
+  if (unit.isEmpty() || unit.front() == u'e' || unit.front() == u'E' || decimals > 17) return std::nullopt;
+  return WrittenFormat{decimals, unit};
+}
+
+}  // namespace
+
+QString continuousTotalText(const QStringList& segmentTexts, int decimals, const QString& unitName) {
+  const double total = continuousTotal(segmentTexts);
   if (total == 0) return {};
-  const UnitConversion format{1.0, 1.0, decimals, unitName};
+  // Segments keep the unit and decimals they were measured in; a unit change made afterwards must not
+  // relabel their sum. The current settings apply only when the segments disagree or cannot tell.
+  std::optional<WrittenFormat> common;
+  bool agree = true;
+  for (const QString& text : segmentTexts) {
+    if (text.isEmpty()) continue;
+    const std::optional<WrittenFormat> format = writtenFormat(text);
+    if (!format || (common && *common != *format)) {
+      agree = false;
+      break;
+    }
+    common = format;
+  }
+  const UnitConversion format = agree && common ? UnitConversion{1.0, 1.0, common->decimals, common->unit}
+                                                : UnitConversion{1.0, 1.0, decimals, unitName};
   return format.totalText(total);
+}
+
+QString continuousTotalText(const MeasureShape& shape, int decimals, const QString& unitName) {
+  return continuousTotalText(shape.labels, decimals, unitName);
 }
 
 }  // namespace lumivex

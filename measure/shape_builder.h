@@ -57,7 +57,10 @@ std::optional<MeasureShape> makeAutoAngle(QPoint line1Start, QPoint line1End, QP
 // Paint-menu shapes keep the label count of their kind but with empty texts.
 void blankLabels(MeasureShape& shape);
 
-// The renderer's continuous-line total ("T:..."), or an empty text when the segments sum to zero.
+// The continuous-line total ("T:..."), or an empty text when the segments sum to zero. It is written in
+// the unit and decimals of the segment texts when they all agree, else in the ones given (the current).
+QString continuousTotalText(const QStringList& segmentTexts, int decimals, const QString& unitName);
+// The renderer's total, over all of the shape's labels.
 QString continuousTotalText(const MeasureShape& shape, int decimals, const QString& unitName);
 
 }  // namespace lumivex
