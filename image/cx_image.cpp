@@ -368,8 +368,9 @@ bool CxImage::Save(const QString& fileName, uint32_t imageType) {
   if (!Encode(bytes, imageType)) return false;
   const QByteArray view =
       QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
-  if (!writeFileAtomically(fileName, view)) {
-    SetLastError("can't open file for writing");
+  // The system's reason ("No space left on device") tells the user what to do about it.
+  if (const WriteResult written = AtomicFile::write(fileName, view); !written) {
+    SetLastError(written.reason.toLocal8Bit().constData());
     return false;
   }
   return true;

@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <unistd.h>
 
@@ -124,22 +123,16 @@ void MediaCommands::open() {
 bool MediaCommands::copyFile(const QString& src, const QString& dst) {
   QFile in(src);
   if (!in.open(QIODevice::ReadOnly)) return false;
-  QSaveFile out(dst);
-  if (!out.open(QIODevice::WriteOnly)) return false;
+  AtomicFile out(dst);
+  if (!out.open()) return false;
   std::vector<char> chunk(1 << 16);
   for (;;) {
     const qint64 n = in.read(chunk.data(), static_cast<qint64>(chunk.size()));
-    if (n < 0) {
-      out.cancelWriting();
-      break;
-    }
+    if (n < 0) return false;  // the half-written copy is dropped with out
     if (n == 0) break;
-    if (out.write(chunk.data(), n) != n) {
-      out.cancelWriting();
-      break;
-    }
+    if (!out.append(QByteArrayView(chunk.data(), n))) return false;
   }
-  return out.commit();
+  return out.commit().ok();
 }
 
 MediaCommands::Conversion MediaCommands::convert(const QString& src, const QString& dst, bool toJpeg) {

@@ -2,6 +2,7 @@
 
 #include "capture/still/still_naming.h"
 #include "core/app_context.h"
+#include "core/atomic_file.h"
 #include "core/localisation.h"
 #include "core/prompter.h"
 #include "core/settings.h"
@@ -13,7 +14,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <cmath>
 #include <cstring>
@@ -160,14 +160,8 @@ std::optional<QString> StillCapture::saveStill(const StillFrame& frame, const QS
   // The folder may have been removed while the program runs; the picture is not thrown away for that.
   QDir().mkpath(QFileInfo(path).absolutePath());
   // Written whole under a temporary name and renamed, so a failure never leaves half a picture.
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return std::nullopt;
-  const auto size = static_cast<qint64>(bytes.size());
-  if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
-    file.cancelWriting();
-    return std::nullopt;
-  }
-  if (!file.commit()) return std::nullopt;
+  const QByteArrayView view(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+  if (!AtomicFile::write(path, view)) return std::nullopt;
   return path;
 }
 
