@@ -192,7 +192,7 @@ ShapeKind liveLayoutKind(int liveCode) {
   }
 }
 
-std::vector<DxfEntity> dxfEntities(const std::vector<const MeasureShape*>& shapes, ShapeSource source,
+std::vector<DxfEntity> dxfEntities(const std::vector<const MeasureShape*>& shapes, ReportSource source,
                                    const DxfPlacement& placement) {
   std::vector<DxfEntity> out;
   if (!(placement.rate > 0) || !std::isfinite(placement.rate)) return out;
@@ -200,7 +200,7 @@ std::vector<DxfEntity> dxfEntities(const std::vector<const MeasureShape*>& shape
   Collector collector(placement, out);
   for (const MeasureShape* shape : shapes) {
     if (shape == nullptr) continue;
-    const ShapeKind layout = source == ShapeSource::Live ? liveLayoutKind(static_cast<int>(shape->kind)) : shape->kind;
+    const ShapeKind layout = source == ReportSource::Live ? liveLayoutKind(static_cast<int>(shape->kind)) : shape->kind;
     addShape(*shape, layout, collector);
   }
   return out;
@@ -214,7 +214,7 @@ int dxfUnitCode(const QString& unit) {
   return 4;
 }
 
-DxfResult writeDxf(CadDrawing& cad, const std::vector<DxfEntity>& entities, ShapeSource source, int unitCode,
+DxfResult writeDxf(CadDrawing& cad, const std::vector<DxfEntity>& entities, ReportSource source, int unitCode,
                    const QString& path) {
   if (!cad.createDrawing()) return DxfResult::CreateFailed;
   CadLineType continuous{};
@@ -229,7 +229,7 @@ DxfResult writeDxf(CadDrawing& cad, const std::vector<DxfEntity>& entities, Shap
     cad.addLayer(layer);
   };
   addLayer("Layer1");
-  if (source == ShapeSource::Still) {
+  if (source == ReportSource::Still) {
     addLayer("Layer2");
     cad.selectLayer(QStringLiteral("Layer2"));
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/report_row.h"
 #include "measure/measure_shape.h"
 
 #include <QPointF>
@@ -10,10 +11,6 @@
 namespace lumivex {
 
 class CadDrawing;
-
-// Which list the shapes come from: the still workspace's (kinds are ShapeKind codes) or the live view's
-// (kinds are live tool codes). The two number the same ideas differently, so never mix them.
-enum class ShapeSource { Still, Live };
 
 // How a stored point becomes drawing units, with the y axis turned up:
 //   x' = f * (x * scaleX) * 10 / rate,  y' = f * (height - y * scaleY) * 10 / rate
@@ -50,7 +47,7 @@ struct DxfEntity {
 // from the same points the labels were measured on), POLYLINEs for rectangles, polygons and continuous
 // lines. Texts, labels and arcs give none; a degenerate or damaged shape (too few points, radius <= 0,
 // non-finite numbers) is skipped without stopping.
-std::vector<DxfEntity> dxfEntities(const std::vector<const MeasureShape*>& shapes, ShapeSource source,
+std::vector<DxfEntity> dxfEntities(const std::vector<const MeasureShape*>& shapes, ReportSource source,
                                    const DxfPlacement& placement);
 
 // The stored layout a live tool code's record has (a Line for 1 and so on); Unset for codes that never
@@ -65,7 +62,7 @@ enum class DxfResult { Written, CreateFailed, SaveFailed };
 // Builds the drawing (the "Continuous" line type; Layer1 and Layer2 with Layer2 current for stills,
 // Layer1 alone and no current layer for the live view), adds the entities and writes path atomically.
 // The drawing is destroyed on every path. A failing entity does not stop the rest.
-DxfResult writeDxf(CadDrawing& cad, const std::vector<DxfEntity>& entities, ShapeSource source, int unitCode,
+DxfResult writeDxf(CadDrawing& cad, const std::vector<DxfEntity>& entities, ReportSource source, int unitCode,
                    const QString& path);
 
 }  // namespace lumivex

@@ -104,7 +104,7 @@ TEST(DxfEntities, EveryStillKindGivesItsEntities) {
   ASSERT_EQ(shapes.size(), expected.size());
   const DxfPlacement placement = DxfPlacement::forStill(QStringLiteral("mm"), 10, 1, 1, 480);
   for (std::size_t i = 0; i < shapes.size(); ++i) {
-    const auto got = dxfEntities({&shapes[i]}, ShapeSource::Still, placement);
+    const auto got = dxfEntities({&shapes[i]}, ReportSource::Still, placement);
     ASSERT_EQ(got.size(), expected[i].size()) << "kind " << static_cast<int>(shapes[i].kind);
     for (std::size_t j = 0; j < got.size(); ++j) {
       EXPECT_EQ(got[j].kind, expected[i][j].kind) << "kind " << static_cast<int>(shapes[i].kind);
@@ -120,17 +120,17 @@ TEST(DxfEntities, EveryStillKindGivesItsEntities) {
 TEST(DxfEntities, LengthsAndRadiiEqualTheirLabels) {
   struct Case {
     const char* what;
-    ShapeSource source;
+    ReportSource source;
     double factor;  // picture pixels per stored pixel
   };
-  const Case cases[] = {{"still 1600x1200", ShapeSource::Still, 2.5}, {"still 640x480", ShapeSource::Still, 1.0},
-                        {"live 1600x1200", ShapeSource::Live, 2.5},   {"live 1280x1024", ShapeSource::Live, 2.0},
-                        {"live 640x480", ShapeSource::Live, 1.0},     {"live 320x240", ShapeSource::Live, 0.5}};
+  const Case cases[] = {{"still 1600x1200", ReportSource::Still, 2.5}, {"still 640x480", ReportSource::Still, 1.0},
+                        {"live 1600x1200", ReportSource::Live, 2.5},   {"live 1280x1024", ReportSource::Live, 2.0},
+                        {"live 640x480", ReportSource::Live, 1.0},     {"live 320x240", ReportSource::Live, 0.5}};
   for (const QString& unit : {QStringLiteral("mm"), QStringLiteral("inch")}) {
     for (const Case& c : cases) {
       const double rate = 37.5;
       const UnitConversion u{unitFactorFor(unit) * c.factor, rate, 5, unit};
-      const DxfPlacement placement = c.source == ShapeSource::Still
+      const DxfPlacement placement = c.source == ReportSource::Still
                                          ? DxfPlacement::forStill(unit, rate, c.factor, c.factor, 1200)
                                          : DxfPlacement::forLive(unit, rate, c.factor);
       const double tolerance = 0.5e-5 + 1e-9;
@@ -143,7 +143,7 @@ TEST(DxfEntities, LengthsAndRadiiEqualTheirLabels) {
       const std::array<QPoint, 3> c2{QPoint{300, 57}, {351, 0}, {399, 49}};
       shapes.push_back(*makeTwoCircles(c1, {1, 1}, c2, {2, 2}, {3, 3}, u));
       shapes.push_back(*makeAutoCircle({{100, 3}, {0, 100}, {-97, 0}, {0, -100}, {71, 70}}, {0, 0}, u));
-      if (c.source == ShapeSource::Live) {
+      if (c.source == ReportSource::Live) {
         const int liveCodes[] = {1, 2, 9, 10, 8, 11, 21};
         for (std::size_t i = 0; i < shapes.size(); ++i) shapes[i].kind = static_cast<ShapeKind>(liveCodes[i]);
       }
@@ -169,7 +169,7 @@ TEST(DxfEntities, YPointsUpFromTheBottomEdge) {
   const UnitConversion u{kMmFactor, 1, 3, QStringLiteral("mm")};
   const MeasureShape top = *makeLine({0, 0}, {100, 0}, {0, 0}, u);
   const MeasureShape bottom = *makeLine({0, 480}, {100, 480}, {0, 0}, u);
-  const auto e = dxfEntities({&top, &bottom}, ShapeSource::Still, still);
+  const auto e = dxfEntities({&top, &bottom}, ReportSource::Still, still);
   ASSERT_EQ(e.size(), 2u);
   EXPECT_NEAR(length(e[0]), 29.63, 1e-9);
   EXPECT_NEAR(e[0].points[0].y(), kMmFactor * 480 * 10, 1e-9);
@@ -179,7 +179,7 @@ TEST(DxfEntities, YPointsUpFromTheBottomEdge) {
   const DxfPlacement live = DxfPlacement::forLive(QStringLiteral("mm"), 10, 2.5);
   MeasureShape liveLine = bottom;
   liveLine.kind = static_cast<ShapeKind>(1);
-  EXPECT_NEAR(dxfEntities({&liveLine}, ShapeSource::Live, live)[0].points[0].y(), 0.0, 1e-12);
+  EXPECT_NEAR(dxfEntities({&liveLine}, ReportSource::Live, live)[0].points[0].y(), 0.0, 1e-12);
 }
 
 TEST(DxfEntities, DegenerateShapesAreSkippedAndTheRestKept) {
@@ -192,18 +192,18 @@ TEST(DxfEntities, DegenerateShapesAreSkippedAndTheRestKept) {
   MeasureShape twoVertexPolygon = *makePolygon({{0, 0}, {10, 0}, {10, 10}}, {0, 0}, u);
   twoVertexPolygon.points = {{0, 0}, {10, 0}, {3, 3}};  // two vertices and the anchor
   const MeasureShape good = *makeLine({0, 0}, {10, 0}, {0, 0}, u);
-  const auto e = dxfEntities({&fewPoints, &zeroCircle, &nanAuto, &twoVertexPolygon, nullptr, &good}, ShapeSource::Still,
-                             DxfPlacement::forStill(QStringLiteral("mm"), 10, 1, 1, 480));
+  const auto e = dxfEntities({&fewPoints, &zeroCircle, &nanAuto, &twoVertexPolygon, nullptr, &good},
+                             ReportSource::Still, DxfPlacement::forStill(QStringLiteral("mm"), 10, 1, 1, 480));
   ASSERT_EQ(e.size(), 1u);
   EXPECT_EQ(e[0].kind, Kind::Line);
   EXPECT_TRUE(
-      dxfEntities({&good}, ShapeSource::Still, DxfPlacement::forStill(QStringLiteral("mm"), 0, 1, 1, 480)).empty())
+      dxfEntities({&good}, ReportSource::Still, DxfPlacement::forStill(QStringLiteral("mm"), 0, 1, 1, 480)).empty())
       << "no rate, no drawing units";
 
   // The live polygon closes itself by repeating its first vertex; the closed POLYLINE needs no copy.
   MeasureShape livePolygon = *makePolygon({{0, 0}, {40, 0}, {40, 30}, {0, 0}}, {5, 5}, u);
   livePolygon.kind = static_cast<ShapeKind>(6);
-  const auto p = dxfEntities({&livePolygon}, ShapeSource::Live, DxfPlacement::forLive(QStringLiteral("mm"), 10, 1));
+  const auto p = dxfEntities({&livePolygon}, ReportSource::Live, DxfPlacement::forLive(QStringLiteral("mm"), 10, 1));
   ASSERT_EQ(p.size(), 1u);
   EXPECT_EQ(p[0].points.size(), 3u);
   EXPECT_TRUE(p[0].closed);
@@ -216,11 +216,11 @@ TEST(DxfEntities, LiveCodesUseTheirOwnTable) {
   // Live 4 is a continuous line whereas stored 4 is text; live 17 and 23 (arcs) and 14-16 give nothing.
   for (int code : {7, 14, 15, 16, 17, 18, 19, 20, 23, 26, 100}) {
     shape.kind = static_cast<ShapeKind>(code);
-    EXPECT_TRUE(dxfEntities({&shape}, ShapeSource::Live, live).empty()) << code;
+    EXPECT_TRUE(dxfEntities({&shape}, ReportSource::Live, live).empty()) << code;
   }
   for (int code : {1, 3, 22, 24}) {
     shape.kind = static_cast<ShapeKind>(code);
-    EXPECT_EQ(dxfEntities({&shape}, ShapeSource::Live, live).size(), 1u) << code;
+    EXPECT_EQ(dxfEntities({&shape}, ReportSource::Live, live).size(), 1u) << code;
   }
 }
 
@@ -236,8 +236,8 @@ TEST_F(DxfFileTest, StillAndLiveDrawingsPassTheAuditOnTheirLayers) {
   const UnitConversion u{kMmFactor, 10, 3, QStringLiteral("mm")};
   const std::vector<MeasureShape> shapes = everyStillKind(u);
   const auto entities =
-      dxfEntities(pointers(shapes), ShapeSource::Still, DxfPlacement::forStill(QStringLiteral("mm"), 10, 1, 1, 480));
-  ASSERT_EQ(writeDxf(cad_, entities, ShapeSource::Still, dxfUnitCode(QStringLiteral("mm")), path("still.dxf")),
+      dxfEntities(pointers(shapes), ReportSource::Still, DxfPlacement::forStill(QStringLiteral("mm"), 10, 1, 1, 480));
+  ASSERT_EQ(writeDxf(cad_, entities, ReportSource::Still, dxfUnitCode(QStringLiteral("mm")), path("still.dxf")),
             DxfResult::Written);
   EXPECT_FALSE(cad_.hasDrawing());
   QJsonObject p = probe(path("still.dxf"));
@@ -272,8 +272,8 @@ TEST_F(DxfFileTest, StillAndLiveDrawingsPassTheAuditOnTheirLayers) {
   std::vector<MeasureShape> live = {*makeLine({0, 0}, {100, 0}, {0, 0}, u)};
   live[0].kind = static_cast<ShapeKind>(1);
   const auto liveEntities =
-      dxfEntities(pointers(live), ShapeSource::Live, DxfPlacement::forLive(QStringLiteral("inch"), 10, 2.0));
-  ASSERT_EQ(writeDxf(cad_, liveEntities, ShapeSource::Live, dxfUnitCode(QStringLiteral("inch")), path("live.dxf")),
+      dxfEntities(pointers(live), ReportSource::Live, DxfPlacement::forLive(QStringLiteral("inch"), 10, 2.0));
+  ASSERT_EQ(writeDxf(cad_, liveEntities, ReportSource::Live, dxfUnitCode(QStringLiteral("inch")), path("live.dxf")),
             DxfResult::Written);
   p = probe(path("live.dxf"));
   EXPECT_EQ(p[QStringLiteral("errors")].toInt(), 0);
@@ -283,7 +283,7 @@ TEST_F(DxfFileTest, StillAndLiveDrawingsPassTheAuditOnTheirLayers) {
   EXPECT_EQ(p[QStringLiteral("entities")].toArray()[0].toObject()[QStringLiteral("layer")].toString(),
             QStringLiteral("0"));
 
-  ASSERT_EQ(writeDxf(cad_, {}, ShapeSource::Still, 4, path("empty.dxf")), DxfResult::Written);
+  ASSERT_EQ(writeDxf(cad_, {}, ReportSource::Still, 4, path("empty.dxf")), DxfResult::Written);
   p = probe(path("empty.dxf"));
   EXPECT_EQ(p[QStringLiteral("errors")].toInt(), 0);
   EXPECT_TRUE(p[QStringLiteral("entities")].toArray().isEmpty());
@@ -291,11 +291,11 @@ TEST_F(DxfFileTest, StillAndLiveDrawingsPassTheAuditOnTheirLayers) {
 
 TEST_F(DxfFileTest, FailuresLeaveNoDrawingAndNoFile) {
   CadDrawing missing(QStringLiteral("/nonexistent/libCadIO.so"));
-  EXPECT_EQ(writeDxf(missing, {}, ShapeSource::Still, 4, path("a.dxf")), DxfResult::CreateFailed);
+  EXPECT_EQ(writeDxf(missing, {}, ReportSource::Still, 4, path("a.dxf")), DxfResult::CreateFailed);
   EXPECT_FALSE(QFile::exists(path("a.dxf")));
 
   ASSERT_TRUE(test::writeBytes(path("keep.dxf"), "old drawing"));
-  EXPECT_EQ(writeDxf(cad_, {}, ShapeSource::Still, 4, path("no/such/folder/b.dxf")), DxfResult::SaveFailed);
+  EXPECT_EQ(writeDxf(cad_, {}, ReportSource::Still, 4, path("no/such/folder/b.dxf")), DxfResult::SaveFailed);
   EXPECT_FALSE(cad_.hasDrawing()) << "the drawing is destroyed after a failed save";
   EXPECT_EQ(test::readBytes(path("keep.dxf")), QByteArray("old drawing"));
   EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.dxf")});
@@ -319,8 +319,8 @@ TEST_F(DxfFileTest, NumbersUseADecimalPointInAnyLocale) {
   const UnitConversion u{kMmFactor, 10, 3, QStringLiteral("mm")};
   const MeasureShape line = *makeLine({1, 1}, {100, 37}, {0, 0}, u);
   const auto entities =
-      dxfEntities({&line}, ShapeSource::Still, DxfPlacement::forStill(QStringLiteral("mm"), 10, 1, 1, 480));
-  const DxfResult result = writeDxf(cad_, entities, ShapeSource::Still, 4, path("de.dxf"));
+      dxfEntities({&line}, ReportSource::Still, DxfPlacement::forStill(QStringLiteral("mm"), 10, 1, 1, 480));
+  const DxfResult result = writeDxf(cad_, entities, ReportSource::Still, 4, path("de.dxf"));
   std::setlocale(LC_NUMERIC, saved.c_str());
   qunsetenv("LOCPATH");
   ASSERT_EQ(result, DxfResult::Written);
