@@ -92,7 +92,7 @@ void MainWindow::initialise() {
   measureHooks_.deriveRate = [this](QWidget* parent) {
     const RateInput input{magnificationEdit_->text(), calibrationEdit_->text(), captureState().width.load(),
                           captureState().height.load(), captureState().highResolutionModel.load()};
-    double rate = 0.0;
+    ViewRate rate;
     return deriveRate(parent, input, rate);
   };
 

@@ -6,13 +6,12 @@
 
 namespace lumivex {
 
-// The process-wide calibration and unit values shared by the live view and every workspace. GUI thread
-// only. The calibrate-before-measuring flag is Settings::calibratePrompt ("sys_date").
+// The process-wide unit values shared by the live view and every workspace. GUI thread only. The
+// reference rate and the last calibration belong to each view (ViewRate, LineCalibrationResult), not
+// here. The calibrate-before-measuring flag is Settings::calibratePrompt ("sys_date").
 struct CalibrationState {
   UnitName unitName;                // "unit", at most five characters in practice
   int decimals = kDefaultDecimals;  // "decimal", 2..5
-  double referenceRate = 0.0;       // the magnification (or calibration) results are relative to
-  double lastCalibration = 0.0;     // the value of the last finished line calibration
 };
 
 CalibrationState& calibrationState();

@@ -236,29 +236,4 @@ std::optional<QPointF> perpendicularFoot(QPoint a, QPoint b, QPoint q) {
   return QPointF(xf, yf);
 }
 
-std::optional<std::pair<QPointF, QPointF>> projectedEnds(const QList<QPoint>& points, const FittedLine& line) {
-  if (points.isEmpty()) return std::nullopt;
-  const double norm = std::hypot(line.vx, line.vy);
-  if (norm == 0) return std::nullopt;
-  const double vx = line.vx / norm;
-  const double vy = line.vy / norm;
-  const QPointF reference(line.x0, line.y0);
-  QPointF low = reference, high = reference;
-  double lowDistance = -1, highDistance = -1;
-  for (const QPoint& p : points) {
-    const double t = (p.x() - line.x0) * vx + (p.y() - line.y0) * vy;
-    const QPointF projection(line.x0 + t * vx, line.y0 + t * vy);
-    const double d = std::abs(t);
-    if (projection.x() <= line.x0 && d > lowDistance) {
-      lowDistance = d;
-      low = projection;
-    }
-    if (projection.x() >= line.x0 && d > highDistance) {
-      highDistance = d;
-      high = projection;
-    }
-  }
-  return std::make_pair(low, high);
-}
-
 }  // namespace lumivex

@@ -6,7 +6,6 @@
 
 #include <array>
 #include <optional>
-#include <utility>
 
 namespace lumivex {
 
@@ -62,18 +61,6 @@ long long polygonPixelCount(const QList<QPoint>& vertices);
 
 // Foot of the perpendicular from q onto the line through a and b; nullopt when a equals b.
 std::optional<QPointF> perpendicularFoot(QPoint a, QPoint b, QPoint q);
-
-// A fitted straight line: unit direction (vx, vy) through (x0, y0), as the line fit returns it.
-struct FittedLine {
-  double vx = 1.0;
-  double vy = 0.0;
-  double x0 = 0.0;
-  double y0 = 0.0;
-};
-// The end points of a line length measured along a fitted line: every point projected onto it, then the
-// projection farthest from the reference point among those with x not greater than its x, and the
-// farthest among those with x not smaller. nullopt for no points.
-std::optional<std::pair<QPointF, QPointF>> projectedEnds(const QList<QPoint>& points, const FittedLine& line);
 
 // Truncation and half-up rounding of a point, as the stored points take them.
 QPoint truncated(QPointF p);

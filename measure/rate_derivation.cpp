@@ -63,7 +63,7 @@ std::optional<RateResult> computeRate(const RateInput& input, RateForm form) {
   return result;
 }
 
-bool deriveRate(QWidget* parent, const RateInput& input, double& rate, RateForm form) {
+bool deriveRate(QWidget* parent, const RateInput& input, ViewRate& view, RateForm form) {
   const std::optional<RateResult> result = computeRate(input, form);
   if (!result) {
     prompter().message(parent, LookupText("MsgTitle", 64, QStringLiteral("Lumivex")),
@@ -71,30 +71,27 @@ bool deriveRate(QWidget* parent, const RateInput& input, double& rate, RateForm 
                        MessageIcon::Warning, MessageButtons::Ok);
     return false;
   }
-  calibrationState().referenceRate = result->referenceRate;
-  rate = result->rate;
+  view = *result;
   return true;
 }
 
-double lineCalibrationValue(double pixels, double unitFactor, double rate, double actualDistance,
-                            double referenceRate) {
-  return pixels * unitFactor * 10 / rate / actualDistance * referenceRate;
+double lineCalibrationValue(double pixels, double unitFactor, double actualDistance, double sizeScale) {
+  return pixels * unitFactor * 10 / (actualDistance * sizeScale);
 }
 
-LineCalibrationResult finishLineCalibration(double pixels, double unitFactor, double rate,
-                                            std::optional<double> actualDistance, double sizeScale) {
-  CalibrationState& state = calibrationState();
+LineCalibrationResult finishLineCalibration(double pixels, double unitFactor, std::optional<double> actualDistance,
+                                            double sizeScale, ViewRate& view) {
+  const CalibrationState& state = calibrationState();
   LineCalibrationResult result;
-  if (actualDistance && *actualDistance > 0 && rate != 0) {
-    const double v = lineCalibrationValue(pixels, unitFactor, rate, *actualDistance, state.referenceRate);
-    state.referenceRate = v;
-    state.lastCalibration = v;
+  if (actualDistance && *actualDistance > 0 && sizeScale > 0 && pixels > 0) {
+    const double v = lineCalibrationValue(pixels, unitFactor, *actualDistance, sizeScale);
+    view.referenceRate = v;
     result.calibrated = true;
     result.calibrationValue = v;
   }
-  state.referenceRate *= sizeScale;
-  if (state.referenceRate != 0) {
-    const UnitConversion conversion{unitFactor, state.referenceRate, state.decimals, state.unitName.text()};
+  view.referenceRate *= sizeScale;
+  if (view.referenceRate != 0) {
+    const UnitConversion conversion{unitFactor, view.referenceRate, state.decimals, state.unitName.text()};
     result.label = conversion.lengthText(pixels);
   }
   return result;

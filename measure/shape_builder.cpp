@@ -1,5 +1,7 @@
 #include "measure/shape_builder.h"
 
+#include "measure/detection/detect_line_fit.h"
+
 #include <cmath>
 #include <optional>
 
@@ -189,9 +191,12 @@ std::optional<MeasureShape> makeAutoLineLength1(QPoint start, QPoint end, QPoint
   return record(ShapeKind::AutoLineLength1, {start, end, anchor}, {units.lengthText(pixelDistance(start, end))});
 }
 
-std::optional<MeasureShape> makeAutoLineLength2(const QList<QPoint>& edgePoints, const FittedLine& line, QPoint anchor,
+std::optional<MeasureShape> makeAutoLineLength2(const QList<QPoint>& edgePoints, QPoint anchor,
                                                 const UnitConversion& units) {
-  const auto ends = projectedEnds(edgePoints, line);
+  std::vector<QPointF> points;
+  points.reserve(static_cast<std::size_t>(edgePoints.size()));
+  for (const QPoint& p : edgePoints) points.emplace_back(p);
+  const auto ends = detection::fittedLineEnds(points);
   if (!ends) return std::nullopt;
   return record(ShapeKind::AutoLineLength2, {roundedHalfUp(ends->first), roundedHalfUp(ends->second), anchor},
                 {units.lengthText(pixelDistance(ends->first, ends->second))});

@@ -49,7 +49,8 @@ std::optional<MeasureShape> makeAutoCircle(const QList<QPoint>& edgePoints, QPoi
 std::optional<MeasureShape> makeAutoArc(const QList<QPoint>& edgeRun, QPoint anchor, const UnitConversion& units);
 std::optional<MeasureShape> makeAutoLineSpacing(QPoint edge1, QPoint edge2, QPoint anchor, const UnitConversion& units);
 std::optional<MeasureShape> makeAutoLineLength1(QPoint start, QPoint end, QPoint anchor, const UnitConversion& units);
-std::optional<MeasureShape> makeAutoLineLength2(const QList<QPoint>& edgePoints, const FittedLine& line, QPoint anchor,
+// The ends along the least-squares line through the collected edge points (their outermost projections).
+std::optional<MeasureShape> makeAutoLineLength2(const QList<QPoint>& edgePoints, QPoint anchor,
                                                 const UnitConversion& units);
 std::optional<MeasureShape> makeAutoAngle(QPoint line1Start, QPoint line1End, QPoint line2Start, QPoint line2End,
                                           QPoint anchor);

@@ -57,18 +57,16 @@ int decimalsOfOption(int optionId) {
   return optionId >= kDecimals2Option && optionId <= kDecimals5Option ? optionId - kDecimals2Option + 2 : 0;
 }
 
+double canvasZoom(int pictureWidth, int pictureHeight, bool actualSize) {
+  if (actualSize) return 1.0;
+  if (pictureWidth == 1600 && pictureHeight == 1200) return 2.5;
+  if (pictureWidth == 1280 && (pictureHeight == 960 || pictureHeight == 1024)) return 2.0;
+  if (pictureWidth == 640 && pictureHeight == 480) return 1.0;
+  return 0.5;
+}
+
 double canvasUnitFactor(const QString& unit, int pictureWidth, int pictureHeight, bool actualSize) {
-  double k = 0.5;
-  if (actualSize) {
-    k = 1.0;
-  } else if (pictureWidth == 1600 && pictureHeight == 1200) {
-    k = 2.5;
-  } else if (pictureWidth == 1280 && (pictureHeight == 960 || pictureHeight == 1024)) {
-    k = 2.0;
-  } else if (pictureWidth == 640 && pictureHeight == 480) {
-    k = 1.0;
-  }
-  return unitFactorFor(unit) * k;
+  return unitFactorFor(unit) * canvasZoom(pictureWidth, pictureHeight, actualSize);
 }
 
 }  // namespace lumivex

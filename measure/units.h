@@ -52,8 +52,14 @@ int optionOfUnit(const QString& unit);
 // Decimals of an option control (1295-1298 give 2-5), or 0 for any other id.
 int decimalsOfOption(int optionId);
 
-// The still canvas's unitFactor: the unit's factor times the view-to-picture ratio of the picture size
-// in the normal (640-wide) view mode; in the actual-size view mode the ratio is 1.
+// Picture pixels per view pixel of the still canvas, by the picture's own size: 2.5 for 1600 x 1200, 2 for
+// 1280 x 960 and 1280 x 1024, 1 for 640 x 480 and 0.5 for any other size in the normal (640-wide) view
+// mode; 1 in the actual-size view mode. It does not depend on the camera connected now: a picture is
+// measured by the pixels it has.
+double canvasZoom(int pictureWidth, int pictureHeight, bool actualSize);
+
+// The still canvas's unitFactor: the unit's factor times canvasZoom, so the zoom the shapes are drawn
+// and detected at and the factor their lengths are computed with never disagree.
 double canvasUnitFactor(const QString& unit, int pictureWidth, int pictureHeight, bool actualSize);
 
 }  // namespace lumivex

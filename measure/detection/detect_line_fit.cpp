@@ -28,29 +28,32 @@ std::optional<FittedLine> fitLine(const std::vector<QPointF>& points) {
   return FittedLine{QPointF(mx, my), QPointF(std::cos(angle), std::sin(angle))};
 }
 
+std::optional<std::pair<QPointF, QPointF>> lineEnds(const std::vector<QPointF>& points, const FittedLine& line) {
+  const double norm = std::hypot(line.direction.x(), line.direction.y());
+  if (points.empty() || !(norm > 0)) return std::nullopt;
+  QPointF u = line.direction / norm;
+  if (u.x() < 0 || (u.x() == 0 && u.y() < 0)) u = -u;
+  const QPointF o = line.point;
+  double firstBest = -1.0, secondBest = -1.0;
+  QPointF first = o, second = o;
+  for (const QPointF& p : points) {
+    const double t = (p.x() - o.x()) * u.x() + (p.y() - o.y()) * u.y();
+    if (t <= 0.0 && -t > firstBest) {
+      firstBest = -t;
+      first = o + t * u;
+    }
+    if (t >= 0.0 && t > secondBest) {
+      secondBest = t;
+      second = o + t * u;
+    }
+  }
+  return std::make_pair(first, second);
+}
+
 std::optional<std::pair<QPointF, QPointF>> fittedLineEnds(const std::vector<QPointF>& points) {
   const std::optional<FittedLine> line = fitLine(points);
   if (!line) return std::nullopt;
-  const QPointF o = line->point;
-  const QPointF u = line->direction;
-  // With u.x() > 0 the parameter's sign is the side in x; flip it so "first" stays the left side.
-  const double sign = u.x() < 0.0 ? -1.0 : 1.0;
-  double leftBest = -1.0, rightBest = -1.0;
-  QPointF left = o, right = o;
-  for (const QPointF& p : points) {
-    const double t = (p.x() - o.x()) * u.x() + (p.y() - o.y()) * u.y();
-    const QPointF projection = o + t * u;
-    const double side = t * sign;
-    if (side <= 0.0 && std::abs(t) > leftBest) {
-      leftBest = std::abs(t);
-      left = projection;
-    }
-    if (side >= 0.0 && std::abs(t) > rightBest) {
-      rightBest = std::abs(t);
-      right = projection;
-    }
-  }
-  return std::make_pair(left, right);
+  return lineEnds(points, *line);
 }
 
 }  // namespace lumivex::detection

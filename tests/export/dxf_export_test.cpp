@@ -62,7 +62,7 @@ std::vector<MeasureShape> everyStillKind(const UnitConversion& u) {
   s.push_back(*makeAutoAngle({0, 0}, {10, 0}, {0, 0}, {0, 10}, {0, 0}));
   s.push_back(*makeDotLine({0, 0}, {100, 50}, {30, 80}, {0, 0}, u));
   s.push_back(*makeAutoLineLength1({3, 4}, {53, 4}, {0, 0}, u));
-  s.push_back(*makeAutoLineLength2({{0, 0}, {50, 1}, {100, 0}}, FittedLine{1, 0, 50, 0}, {0, 0}, u));
+  s.push_back(*makeAutoLineLength2({{0, 0}, {50, 1}, {100, 0}}, {0, 0}, u));
   s.push_back(*makeArc({0, 50}, {50, 0}, {100, 50}, {0, 0}, u));
   s.push_back(*makeAutoArc({{0, 50}, {15, 15}, {50, 0}, {85, 15}, {100, 50}}, {0, 0}, u));
   return s;

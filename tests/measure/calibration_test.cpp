@@ -5,6 +5,8 @@
 #include "measure/calibration_state.h"
 #include "measure/number_text.h"
 #include "measure/rate_derivation.h"
+#include "measure/result_text.h"
+#include "measure/units.h"
 #include "tests/support/temp_home.h"
 
 #include <QDir>
@@ -71,21 +73,35 @@ TEST(DeriveRate, CalibrationStartUsesTheMagnification) {
 TEST(DeriveRate, FailureAsksForTheScaleAndChangesNothing) {
   auto* scripted = new ScriptedPrompter;
   auto previous = installPrompter(std::unique_ptr<Prompter>(scripted));
-  calibrationState().referenceRate = 5;
-  double rate = 7;
+  ViewRate view{5, 7};
   for (const char* magnification : {"", "abc", "0", "-20"}) {
-    EXPECT_FALSE(deriveRate(nullptr, {magnification, "", 640, 480, false}, rate));
+    EXPECT_FALSE(deriveRate(nullptr, {magnification, "", 640, 480, false}, view));
   }
-  EXPECT_EQ(rate, 7);
-  EXPECT_EQ(calibrationState().referenceRate, 5);
+  EXPECT_EQ(view.rate, 7);
+  EXPECT_EQ(view.referenceRate, 5);
   ASSERT_EQ(scripted->records().size(), 4u);
   EXPECT_EQ(scripted->records()[0].text, QStringLiteral("Please input the zoomIn scale!"));
   EXPECT_EQ(scripted->records()[0].icon, MessageIcon::Warning);
 
-  EXPECT_TRUE(deriveRate(nullptr, {"40", "", 640, 480, false}, rate));
-  EXPECT_EQ(rate, 17);
-  EXPECT_EQ(calibrationState().referenceRate, 34);
+  EXPECT_TRUE(deriveRate(nullptr, {"40", "", 640, 480, false}, view));
+  EXPECT_EQ(view.rate, 17);
+  EXPECT_EQ(view.referenceRate, 34);
   installPrompter(std::move(previous));
+}
+
+// Two views derive their rates independently: a calibration started in one keeps its reference while the
+// other chooses a tool.
+TEST(DeriveRate, EachViewKeepsItsOwnReference) {
+  ViewRate workspace, live;
+  ASSERT_TRUE(deriveRate(nullptr, {"40", "12.3", 640, 480, false}, workspace, RateForm::CalibrationStart));
+  ASSERT_TRUE(deriveRate(nullptr, {"200", "", 1280, 960, true}, live));
+  EXPECT_EQ(workspace.referenceRate, 40);
+  EXPECT_EQ(live.referenceRate, 197);
+  calibrationState().unitName.assign(QStringLiteral("mm"));
+  calibrationState().decimals = 3;
+  const LineCalibrationResult r = finishLineCalibration(200, 0.02963, 2.0, 0.5, workspace);
+  EXPECT_EQ(r.label, QStringLiteral("L:2.000mm"));
+  EXPECT_EQ(live.referenceRate, 197);
 }
 
 TEST(LineCalibration, ValueScaleAndLabel) {
@@ -93,25 +109,71 @@ TEST(LineCalibration, ValueScaleAndLabel) {
   CalibrationState& state = calibrationState();
   state.unitName.assign(QStringLiteral("mm"));
   state.decimals = 2;
-  state.referenceRate = 40;
-  const double p = 200, factor = 0.02963, rate = 20, actual = 2.5;
-  const LineCalibrationResult ok = finishLineCalibration(p, factor, rate, actual, 0.5);
-  const double v = 200 * 0.02963 * 10 / 20 / 2.5 * 40;
+  ViewRate view{40, 20};
+  const double p = 200, factor = 0.02963, actual = 2.5;
+  const LineCalibrationResult ok = finishLineCalibration(p, factor, actual, 0.5, view);
+  const double v = 200 * 0.02963 * 10 / 20 / 2.5 * 40;  // the same as p x factor x 10 / (actual x s) here
   ASSERT_TRUE(ok.calibrated);
   EXPECT_DOUBLE_EQ(ok.calibrationValue, v);
-  EXPECT_DOUBLE_EQ(state.lastCalibration, v);
-  EXPECT_DOUBLE_EQ(state.referenceRate, v * 0.5);
+  EXPECT_DOUBLE_EQ(view.referenceRate, v * 0.5);
   // The label now reads the entered distance.
   EXPECT_EQ(ok.label, QStringLiteral("L:2.50mm"));
   EXPECT_EQ(calibrationText(v), QStringLiteral("47.4"));
 
-  state.referenceRate = 40;
-  state.lastCalibration = 1;
-  const LineCalibrationResult cancelled = finishLineCalibration(p, factor, rate, std::nullopt, 0.5);
+  view = {40, 20};
+  const LineCalibrationResult cancelled = finishLineCalibration(p, factor, std::nullopt, 0.5, view);
   EXPECT_FALSE(cancelled.calibrated);
-  EXPECT_EQ(state.lastCalibration, 1);
-  EXPECT_EQ(state.referenceRate, 20);
+  EXPECT_EQ(view.referenceRate, 20);
   EXPECT_EQ(cancelled.label, QStringLiteral("L:2.96mm"));
+}
+
+// Wherever the start's rate disagreed with its reference (the rate table subtracts from one and not the
+// other), the first calibration read its own reference wrongly (2 mm as 1.25 mm). It must read it back
+// exactly at every size, model and magnification, calibrated or not before.
+TEST(LineCalibration, FirstCalibrationReproducesItsReference) {
+  CalibrationState& state = calibrationState();
+  state.unitName.assign(QStringLiteral("mm"));
+  state.decimals = 3;
+  struct Size {
+    int w, h;
+    bool hr;
+  };
+  const Size sizes[] = {{640, 480, true},  {1280, 960, true},   {1600, 1200, true}, {320, 240, false},
+                        {640, 480, false}, {1280, 1024, false}, {800, 600, false}};
+  for (const Size& size : sizes) {
+    for (const char* m : {"5", "10", "12", "15", "16", "20", "25", "40", "100", "300"}) {
+      for (const char* stored : {"", "33.3"}) {
+        SCOPED_TRACE(QStringLiteral("%1x%2 hr=%3 m=%4 c=%5")
+                         .arg(size.w)
+                         .arg(size.h)
+                         .arg(size.hr)
+                         .arg(m)
+                         .arg(stored)
+                         .toStdString());
+        ViewRate view;
+        ASSERT_TRUE(deriveRate(nullptr, {m, stored, size.w, size.h, size.hr}, view, RateForm::CalibrationStart));
+        const double s = rateSizeScale(size.w, size.h, size.hr);
+        const double factor = canvasUnitFactor(QStringLiteral("mm"), size.w, size.h, false);
+        const LineCalibrationResult r = finishLineCalibration(173, factor, 2.0, s, view);
+        ASSERT_TRUE(r.calibrated);
+        EXPECT_EQ(r.label, QStringLiteral("L:2.000mm"));
+        // The stored value, rounded as the scale box holds it, measures the line at about 2 mm again.
+        ViewRate after;
+        ASSERT_TRUE(deriveRate(nullptr, {m, calibrationText(r.calibrationValue), size.w, size.h, size.hr}, after));
+        const UnitConversion u{factor, after.rate, 3, QStringLiteral("mm")};
+        EXPECT_NEAR(u.length(173), 2.0, 2.0 * 0.05 / r.calibrationValue + 1e-9);
+      }
+    }
+  }
+  // The 640 x 480 high-resolution case the old formula got wrong: m = 16, rate 3.4 against 16 x 0.4.
+  ViewRate view;
+  ASSERT_TRUE(deriveRate(nullptr, {"16", "", 640, 480, true}, view, RateForm::CalibrationStart));
+  EXPECT_DOUBLE_EQ(view.rate, 3.4);
+  const double older = 173 * kMmFactor * 10 / view.rate / 2.0 * view.referenceRate;
+  const UnitConversion olderReads{kMmFactor, older * 0.4, 3, QStringLiteral("mm")};
+  EXPECT_EQ(olderReads.lengthText(173), QStringLiteral("L:1.063mm"));
+  const UnitConversion reads{kMmFactor, lineCalibrationValue(173, kMmFactor, 2.0, 0.4) * 0.4, 3, QStringLiteral("mm")};
+  EXPECT_EQ(reads.lengthText(173), QStringLiteral("L:2.000mm"));
 }
 
 TEST(Units, BufferIsClearedAndNamesMapped) {
