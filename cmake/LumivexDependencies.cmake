@@ -1,6 +1,6 @@
 # Every external library the project links, found once for all folders.
 set(CMAKE_AUTOMOC OFF)
-find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Svg Test Concurrent)
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Svg Test Concurrent Network)
 find_package(PkgConfig REQUIRED)
 find_package(JPEG REQUIRED)
 find_package(Threads REQUIRED)
