@@ -338,5 +338,60 @@ TEST_F(SmtpTest, RefusedAndSilentServersFailWithinTheTimeout) {
   EXPECT_TRUE(prompter_->messageTexts()[0].startsWith(QStringLiteral("The mail could not be sent.")));
 }
 
+// A server that offers AUTH and refuses every log-on with 535, as a server does for a wrong password.
+class RefusingLogonServer {
+ public:
+  RefusingLogonServer() {
+    server_.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+      QTcpSocket* socket = server_.nextPendingConnection();
+      socket->write("220 localhost ESMTP\r\n");
+      QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+        while (socket->canReadLine()) {
+          const QByteArray line = socket->readLine().toUpper();
+          if (line.startsWith("EHLO")) {
+            socket->write("250-localhost\r\n250 AUTH PLAIN LOGIN\r\n");
+          } else if (line.startsWith("AUTH")) {
+            socket->write("535 5.7.8 Authentication credentials invalid\r\n");
+          } else if (line.startsWith("QUIT")) {
+            socket->write("221 bye\r\n");
+            socket->disconnectFromHost();
+          } else {
+            socket->write("503 bad sequence\r\n");
+          }
+        }
+      });
+    });
+  }
+  int port() const { return server_.serverPort(); }
+
+ private:
+  QTcpServer server_;
+};
+
+TEST_F(SmtpTest, ARefusedLogOnIsAFailureNotSendCompleted) {
+  RefusingLogonServer server;
+  const QString file = dir_.filePath(QStringLiteral("a.jpg"));
+  ASSERT_TRUE(test::writeBytes(file, "jpeg"));
+  MailSettings s = settings(server.port());
+  s.user = QStringLiteral("me");
+  ASSERT_TRUE(s.save(configFolder_).ok());
+  ASSERT_TRUE(MailSettings::savePassword(configFolder_, QStringLiteral("wrong")).ok());
+  MailSender::Environment e = environment();
+  e.makeTransport = [config = configFolder_](const MailSettings& current, QWidget*) {
+    return std::make_unique<SmtpTransport>(current, MailSettings::loadPassword(config), [](const MailMessage& m) {
+      MailMessage c = m;
+      c.to = QStringLiteral("x@localhost");
+      return std::optional<MailMessage>(c);
+    });
+  };
+  MailSender sender(file, e);
+  sender.open();
+  ASSERT_TRUE(waitFor([&] { return !sender.isVisible(); }));
+  ASSERT_EQ(prompter_->messageTexts().size(), 1u);
+  EXPECT_TRUE(prompter_->messageTexts()[0].startsWith(QStringLiteral("The mail server refused the log-on.")))
+      << prompter_->messageTexts()[0].toStdString();
+}
+
 }  // namespace
 }  // namespace lumivex
