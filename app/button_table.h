@@ -1,5 +1,7 @@
 #pragma once
 
+#include "measure/live_tool.h"
+
 #include <QRect>
 #include <QString>
 
@@ -10,29 +12,26 @@ namespace lumivex {
 
 class SkinButton;
 
-// One button of the main window as the layout places it: id, tool-tip key and English default, the
-// client position of its top-left corner and its size, whether it latches, its live tool code (0 for
-// commands) and whether the normal window hides it.
+// One button of the main window as the layout places it: its control id (also its command, whose text,
+// tool-tip and icon are in the command table), the client position of its top-left corner and its size,
+// whether it latches, its live tool (None for commands) and whether the normal window hides it.
 struct ButtonSpec {
   int id;
-  const char* tipKey;
-  const char* tipDefault;
   int x;
   int y;
   int width;
   int height;
   bool latch;
-  int toolCode;
+  LiveTool tool;
   bool hidden;
-  const char* iconFile;
 };
 
 // The 46 buttons in the order of the button table; tool-tips are filled in this order.
 extern const std::array<ButtonSpec, 46> kButtonSpecs;
 const ButtonSpec* buttonSpec(int id);
 
-// The live tool code of a measuring or automatic tool button, 0 for other buttons.
-int toolCodeOf(int id);
+// The live tool of a measuring, comparison or automatic tool button; None for other buttons.
+LiveTool liveToolOf(int id);
 
 // Tool-tip texts are kept to this many characters (the control's buffer holds 128 with its terminator).
 inline constexpr int kToolTipMaxChars = 127;

@@ -6,13 +6,14 @@
 #include <functional>
 #include <optional>
 
+class QMouseEvent;
 class QWidget;
 
 namespace lumivex {
 
-// What the main window asks of the live measurement side when a tool is chosen, cancelled or the window
-// closes. The measurement library fills these in when it wires its LiveOverlayState to the window; the
-// defaults let the window run without it (deriveRate succeeds, nothing is pending, no text dialog).
+// What the main window's live tools ask of the live measurement side. The live view fills these in when
+// it wires its state to the window (LiveToolsController::hooks()); the defaults let the window run
+// without it (deriveRate succeeds, nothing is pending, nothing is drawn).
 struct LiveMeasureHooks {
   // Derives the live rate from the current magnification; warns ("EnterRate") and returns false when
   // there is no usable one.
@@ -33,6 +34,22 @@ struct LiveMeasureHooks {
   std::function<void(const QString& text, QPoint at)> addLiveText = [](const QString&, QPoint) {};
   // Deletes every live shape, redo entry, pending point and comparison object.
   std::function<void()> deleteAll = [] {};
+  // Every mouse event of the video area (press, release, move, double click), in video coordinates,
+  // while the window is normal or full screen: the live tools' click sequences start here.
+  std::function<void(QMouseEvent* event)> mouse = [](QMouseEvent*) {};
+  // Undo (1195) and redo (1196) of the live shapes and the comparison objects.
+  std::function<void()> undo = [] {};
+  std::function<void()> redo = [] {};
+  // The scale (1244) and circles (1245) overlays, switched only while connected.
+  std::function<void()> toggleScale = [] {};
+  std::function<void()> toggleCircles = [] {};
+  // The magnification text (edit 1147) changed: overlays that depend on the rate are recomputed.
+  std::function<void(const QString& magnification)> magnificationChanged = [](const QString&) {};
+  // A live line calibration finished (0x800d): store it for the current magnification.
+  std::function<void()> liveCalibrationDone = [] {};
+  // The comparison dialogs of the angle gauge (1141) and the tolerance circle (1139).
+  std::function<void(QWidget* parent)> openAngleGauge = [](QWidget*) {};
+  std::function<void(QWidget* parent)> openToleranceCircle = [](QWidget*) {};
 };
 
 }  // namespace lumivex

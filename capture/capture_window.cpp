@@ -10,7 +10,7 @@
 #include "capture/v4l2_proc_amp.h"
 
 #include "core/app_context.h"
-#include "core/app_message.h"
+#include "core/app_events.h"
 #include "core/capture_state.h"
 #include "core/control_ids.h"
 
@@ -24,9 +24,6 @@ namespace lumivex {
 
 namespace {
 Q_LOGGING_CATEGORY(lcCapture, "lumivex.capture")
-
-constexpr int kDeviceArrived = 1;
-constexpr int kDeviceRemoved = 2;
 
 // The simulated camera's key: attached by installing a handler on the camera.
 class DemoSnapKey : public SnapKeySource {
@@ -64,18 +61,19 @@ void CaptureWindow::attach(QObject* mainWindow) {
 bool CaptureWindow::createEnumerator() {
   if (!monitor_) {
     monitor_ = std::make_unique<DeviceMonitor>([this](DeviceMonitor::Change change) {
-      postDeviceChange(change == DeviceMonitor::Change::Added ? kDeviceArrived : kDeviceRemoved);
+      postDeviceChange(change == DeviceMonitor::Change::Added ? DeviceChange::Arrived : DeviceChange::Removed);
     });
   }
   if (demoEnabled_ && !hubListener_) {
-    hubListener_ = DemoCameraHub::instance().addListener(
-        [this](const DemoCamera&, bool plugged) { postDeviceChange(plugged ? kDeviceArrived : kDeviceRemoved); });
+    hubListener_ = DemoCameraHub::instance().addListener([this](const DemoCamera&, bool plugged) {
+      postDeviceChange(plugged ? DeviceChange::Arrived : DeviceChange::Removed);
+    });
   }
   return true;
 }
 
-void CaptureWindow::postDeviceChange(int change) {
-  if (mainWindow_) postAppMessage(mainWindow_, msg::kDeviceChange, change);
+void CaptureWindow::postDeviceChange(DeviceChange change) {
+  if (mainWindow_) postAppEvent<DeviceChangeEvent>(mainWindow_, change);
 }
 
 bool CaptureWindow::enumerateDevices() {
@@ -143,7 +141,7 @@ GstBusSyncReply CaptureWindow::onBusSync(GstBus*, GstMessage*, gpointer self) {
   auto* window = static_cast<CaptureWindow*>(self);
   if (!window->graphEventPosted_.exchange(true)) {
     QObject* receiver = window->mainWindow_.data();
-    if (receiver) postAppMessage(receiver, msg::kGraphEvent);
+    if (receiver) postAppEvent<GraphEvent>(receiver);
   }
   return GST_BUS_PASS;
 }
@@ -264,7 +262,7 @@ bool CaptureWindow::configure() {
 bool CaptureWindow::attachSnapKey() {
   const DeviceEntry* entry = selectedDevice();
   if (!entry) return false;
-  auto onPress = [this] { stillRequest_.set(1); };
+  auto onPress = [this] { stillRequest_.set(StillKind::SnapshotKey); };
   if (entry->demo) {
     auto camera = DemoCameraHub::instance().find(entry->displayName);
     if (!camera) return false;

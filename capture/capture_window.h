@@ -6,6 +6,7 @@
 #include "capture/frame_composer.h"
 #include "capture/frame_handler.h"
 #include "capture/still_request.h"
+#include "core/device_change.h"
 #include "media/gst_ptr.h"
 
 #include <QPointer>
@@ -62,7 +63,7 @@ class CaptureWindow {
   bool isDevicePresent() const;
   ProcAmp* procAmp();
   void handleGraphEvent();
-  void requestStill(int kind) { stillRequest_.set(kind); }
+  void requestStill(StillKind kind) { stillRequest_.set(kind); }
   void fullScreenChanged(bool on, QSize area);
 
   bool graphBuilt() const { return pipeline_ != nullptr; }
@@ -89,7 +90,7 @@ class CaptureWindow {
  private:
   static GstFlowReturn onNewSample(GstAppSink* sink, gpointer self);
   static GstBusSyncReply onBusSync(GstBus* bus, GstMessage* message, gpointer self);
-  void postDeviceChange(int change);
+  void postDeviceChange(DeviceChange change);
   bool attachSnapKey();
   void deliverSample(GstSample* sample);
 

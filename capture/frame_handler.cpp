@@ -5,7 +5,7 @@
 #include "capture/frame_overlay.h"
 #include "capture/still_request.h"
 
-#include "core/app_message.h"
+#include "core/app_events.h"
 #include "core/control_ids.h"
 
 namespace lumivex {
@@ -50,7 +50,7 @@ void FrameHandler::onFrame(const std::uint8_t* topDown, int width, int height, i
 
   if (const auto kind = request_.take()) {
     // The still is the frame buffered before this one; this frame leaves the buffer untouched.
-    if (receiver) postAppMessage(receiver, msg::kStillReady, *kind);
+    if (receiver) postAppEvent<StillReadyEvent>(receiver, *kind);
   } else {
     buffer_.store(header, topDown, srcStride, sampleTime);
   }

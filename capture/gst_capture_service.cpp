@@ -68,8 +68,8 @@ void GstCaptureService::setOverlays(std::shared_ptr<FrameOverlay> live, std::sha
   window_.composer().setComparisonOverlay(std::move(comparison));
 }
 
-std::shared_ptr<QDialog> GstCaptureService::createVideoSettingsDialog(QWidget* parent) {
-  return std::make_shared<VideoSettingsDialog>(window_, parent);
+QDialog* GstCaptureService::createVideoSettingsDialog(QWidget& parent) {
+  return new VideoSettingsDialog(window_, &parent);  // owned by its parent
 }
 
 std::unique_ptr<CaptureService> makeCaptureService(bool demoCamera) {

@@ -28,7 +28,7 @@ class GstCaptureService : public CaptureService {
   bool reinitialiseIfRunning() override;
   void handleGraphEvent() override { window_.handleGraphEvent(); }
   QImage composedFrame() const override { return window_.composer().latest(); }
-  void requestStill(int kind) override { window_.requestStill(kind); }
+  void requestStill(StillKind kind) override { window_.requestStill(kind); }
   void setCaptureSize(SizePreset preset) override;
   void setFullScreen(bool on, QSize area) override { window_.fullScreenChanged(on, area); }
   void setSnapshotKeyEnabled(bool enabled) override { window_.setSnapshotKeyEnabled(enabled); }
@@ -42,7 +42,7 @@ class GstCaptureService : public CaptureService {
   void setOverlays(std::shared_ptr<FrameOverlay> live, std::shared_ptr<FrameOverlay> comparison) override;
   void setRecordingSeconds(int seconds) override { window_.composer().setRecordingSeconds(seconds); }
   int rateClass() const override { return window_.rateClass(); }
-  std::shared_ptr<QDialog> createVideoSettingsDialog(QWidget* parent) override;
+  QDialog* createVideoSettingsDialog(QWidget& parent) override;
 
   CaptureWindow& window() { return window_; }
   const CaptureWindow& window() const { return window_; }

@@ -4,7 +4,7 @@
 #include "capture/size_presets.h"
 
 #include "core/app_context.h"
-#include "core/app_message.h"
+#include "core/app_events.h"
 #include "core/control_ids.h"
 #include "core/localisation.h"
 #include "core/prompter.h"
@@ -128,7 +128,7 @@ VideoSettingsDialog::VideoSettingsDialog(CaptureWindow& capture, QWidget* parent
 }
 
 bool VideoSettingsDialog::event(QEvent* event) {
-  if (AppMessageEvent::messageOf(event->type()) == msg::kDeviceReinitialised) {
+  if (appEventCast<DeviceReinitialisedEvent>(event)) {
     fill();
     return true;
   }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/device_change.h"
 #include "core/frame_overlay.h"
+#include "core/still_kind.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -18,9 +20,8 @@ namespace lumivex {
 
 // What the main window needs of the camera side. The capture library implements it over GStreamer
 // (real cameras and the simulated one); NullCaptureService stands in when there is no capture at all.
-// All methods are called on the GUI thread. The service posts application messages to the receiver
-// given to setReceiver: msg::kStillReady (0x8001, wParam = still kind), msg::kGraphEvent (0x8003) and
-// msg::kDeviceChange (wParam = DeviceChange).
+// All methods are called on the GUI thread. The service posts application events to the receiver given
+// to setReceiver: StillReadyEvent (0x8001), GraphEvent (0x8003) and DeviceChangeEvent (0x8010).
 class CaptureService {
  public:
   enum class ConnectResult {
@@ -28,7 +29,6 @@ class CaptureService {
     RetryLater,  // the graph was built but no device answered: try again on timer 1001
     Failed,      // no device: the graph is released
   };
-  enum class DeviceChange { Arrived = 1, Removed = 2, NodeChanged = 3 };
   enum class SizePreset { Small = 0, Medium = 1, Large = 2 };  // F10, F11, F12
 
   virtual ~CaptureService() = default;
@@ -51,7 +51,7 @@ class CaptureService {
   // half a frame. Null when nothing has been composed yet.
   virtual QImage composedFrame() const = 0;
 
-  virtual void requestStill(int kind) = 0;
+  virtual void requestStill(StillKind kind) = 0;
   virtual void setCaptureSize(SizePreset preset) = 0;
   virtual void setFullScreen(bool on, QSize area) = 0;
   virtual void setSnapshotKeyEnabled(bool enabled) = 0;
@@ -76,10 +76,9 @@ class CaptureService {
   virtual void setRecordingSeconds(int seconds) { (void)seconds; }
   // 15, 14 or 5 by the capture size (the recorder's frame rate class).
   virtual int rateClass() const { return 5; }
-  // The video settings dialog (command 1016), modal; null without a capture layer. Send it 0x8005 while
-  // it is open whenever the device is re-initialised.
-  // (shared_ptr so this header needs no widget headers.)
-  virtual std::shared_ptr<QDialog> createVideoSettingsDialog(QWidget* parent) {
+  // The video settings dialog (command 1016), a child of parent that the parent owns; null without a
+  // capture layer. Send it 0x8005 while it is open whenever the device is re-initialised.
+  virtual QDialog* createVideoSettingsDialog(QWidget& parent) {
     (void)parent;
     return nullptr;
   }
@@ -98,7 +97,7 @@ class NullCaptureService : public CaptureService {
   bool reinitialiseIfRunning() override { return false; }
   void handleGraphEvent() override {}
   QImage composedFrame() const override { return {}; }
-  void requestStill(int) override {}
+  void requestStill(StillKind) override {}
   void setCaptureSize(SizePreset) override {}
   void setFullScreen(bool, QSize) override {}
   void setSnapshotKeyEnabled(bool) override {}

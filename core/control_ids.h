@@ -2,7 +2,8 @@
 
 // Control and command ids of the main window, its popup menus and its timers, and the numbers of
 // the application messages posted between windows. The numbers are the dialog templates' own: tests
-// and stored layouts refer to controls by them (every widget's objectName is its id).
+// and stored layouts refer to controls by them (every widget's objectName is its id). The main window's
+// commands are typed as CommandId (app/command_id.h); the messages' events are in core/app_events.h.
 namespace lumivex::ids {
 
 // Main-window buttons, in the order of the 46-row button table.
@@ -108,6 +109,14 @@ inline constexpr int kTimerRecordLimit = 1002;
 inline constexpr int kTimerRecordSeconds = 1005;
 inline constexpr int kTimerStartupPrompt = 1006;
 
+// The accelerator tables of the keys that run no button's command (F3, F4, F10, F11, F12); the main
+// window's command table keys those commands by these numbers.
+inline constexpr int kAccelRecordNow = 225;
+inline constexpr int kAccelStopRecording = 226;
+inline constexpr int kAccelSizeSmall = 255;
+inline constexpr int kAccelSizeMedium = 253;
+inline constexpr int kAccelSizeLarge = 347;
+
 // Resource ids of sounds, icons and cursors.
 inline constexpr int kSoundRecord = 180;
 inline constexpr int kSoundShutter = 181;
@@ -121,8 +130,8 @@ inline constexpr int kIconOtherLanguage = 232;
 
 namespace lumivex::msg {
 
-// Application messages (WM_APP based numbers kept from the original design).
-inline constexpr int kStillReady = 0x8001;  // wParam: still kind
+// Application messages: WM_APP-based numbers, each with its event class in core/app_events.h.
+inline constexpr int kStillReady = 0x8001;
 inline constexpr int kGraphEvent = 0x8003;
 inline constexpr int kDeviceReinitialised = 0x8005;
 inline constexpr int kStillCalibrated = 0x8006;
@@ -131,7 +140,7 @@ inline constexpr int kOpenPicture = 0x800a;
 inline constexpr int kOpenVideo = 0x800b;
 inline constexpr int kWorkspaceCalibration = 0x800c;
 inline constexpr int kLiveCalibrationDone = 0x800d;
-// Linux stand-in for the device-change broadcast; wParam: 1 arrival, 2 removal, 3 device-node change.
+// Stand-in for the system's device-change broadcast, posted by the capture side's device monitor.
 inline constexpr int kDeviceChange = 0x8010;
 
 }  // namespace lumivex::msg

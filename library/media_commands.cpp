@@ -1,6 +1,6 @@
 #include "library/media_commands.h"
 
-#include "core/app_message.h"
+#include "core/app_events.h"
 #include "core/atomic_file.h"
 #include "core/control_ids.h"
 #include "core/localisation.h"
@@ -114,9 +114,9 @@ void MediaCommands::open() {
     const CxImage picture(*path, jpeg ? CxImage::kTypeJpg : CxImage::kTypeBmp);
     if (!picture.IsValid()) return;
     if (!isWorkspaceSize(QSize(static_cast<int>(picture.GetWidth()), static_cast<int>(picture.GetHeight())))) return;
-    postAppMessage(receiver_, msg::kOpenPicture, 0, 0, *path);
+    postAppEvent<OpenPictureEvent>(receiver_, *path);
   } else if (isVideoExtension(ext)) {
-    postAppMessage(receiver_, msg::kOpenVideo, 0, 0, *path);
+    postAppEvent<OpenVideoEvent>(receiver_, *path);
   }
 }
 

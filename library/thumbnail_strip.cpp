@@ -242,7 +242,7 @@ void ThumbnailStrip::resizeEvent(QResizeEvent*) {
   scrollBar_->setGeometry(0, height() - barHeight, width(), barHeight);
 }
 
-void ThumbnailStrip::raise(int command) {
+void ThumbnailStrip::emitCommand(int command) {
   if (commandHandler_) commandHandler_(command);
 }
 
@@ -252,15 +252,16 @@ void ThumbnailStrip::mousePressEvent(QMouseEvent* event) {
     SelectAt(global);
   } else if (event->button() == Qt::RightButton) {
     if (!SelectAt(global)) return;
-    const std::unique_ptr<IconMenu> menu = ThumbnailMenu::create(this);
-    if (const QAction* chosen = menu->exec(global)) raise(IconMenu::commandOf(chosen));
+    // The strip owns the menu (its parent) until it closes and deletes itself.
+    IconMenu* menu = ThumbnailMenu::create(this).release();
+    menu->popupCommands(global, [this](int command) { emitCommand(command); });
   }
 }
 
 void ThumbnailStrip::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   SelectAt(event->globalPosition().toPoint());
-  raise(ids::kOpenFile);
+  emitCommand(ids::kOpenFile);
 }
 
 void ThumbnailStrip::wheelEvent(QWheelEvent* event) { event->accept(); }

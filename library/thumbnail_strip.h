@@ -77,7 +77,7 @@ class ThumbnailStrip : public QWidget {
   void layoutSlots();
   void updateScrollBar();
   void renderBuffer();
-  void raise(int command);
+  void emitCommand(int command);
   QRect clientRect() const;
 
   MediaList pictures_;

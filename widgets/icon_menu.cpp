@@ -29,6 +29,18 @@ IconMenu* IconMenu::addIconSubmenu(const QString& text, const QString& iconFile)
   return submenu;
 }
 
+void IconMenu::popupCommands(QPoint globalPos, std::function<void(int command)> onCommand) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  QObject* context = parent() ? parent() : this;
+  connect(this, &QMenu::triggered, context, [context, onCommand = std::move(onCommand)](QAction* action) {
+    const int command = commandOf(action);
+    if (command == 0 || !onCommand) return;
+    QMetaObject::invokeMethod(
+        context, [onCommand, command] { onCommand(command); }, Qt::QueuedConnection);
+  });
+  popup(globalPos);
+}
+
 int IconMenu::commandOf(const QAction* action) {
   if (!action) return 0;
   bool ok = false;

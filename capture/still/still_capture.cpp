@@ -25,20 +25,20 @@ StillCapture::StillCapture(RequestStill request) : request_(std::move(request)) 
 
 void StillCapture::takePicture() {
   shutterSound_ = true;
-  if (request_) request_(0);
+  if (request_) request_(StillKind::Command);
 }
 
 void StillCapture::grabToMemory() {
   grab_ = true;
   shutterSound_ = false;
-  if (request_) request_(0);
+  if (request_) request_(StillKind::Command);
 }
 
-StillCapture::Arrival StillCapture::stillArrived(int kind, const StillFrame& frame, const QString& magnification,
+StillCapture::Arrival StillCapture::stillArrived(StillKind kind, const StillFrame& frame, const QString& magnification,
                                                  bool recording) {
   Arrival arrival;
   arrival.path = saveStill(frame, magnification, false);
-  if (arrival.path) arrival.restart = recording || kind == 1;
+  if (arrival.path) arrival.restart = recording || kind == StillKind::SnapshotKey;
   arrival.playShutter = shutterSound_;
   return arrival;
 }

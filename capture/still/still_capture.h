@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/still/still_frame.h"
+#include "core/still_kind.h"
 
 #include <QByteArray>
 #include <QPoint>
@@ -27,7 +28,7 @@ using BurnInHook = std::function<void(QPainter& painter, double scale)>;
 // capture side is reached through the request callback, so this knows nothing of the graph.
 class StillCapture {
  public:
-  using RequestStill = std::function<void(int kind)>;
+  using RequestStill = std::function<void(StillKind kind)>;
   using GrabSink = std::function<void(CxImage&& picture)>;
 
   struct Arrival {
@@ -42,7 +43,7 @@ class StillCapture {
   void setBurnIn(BurnInHook hook) { burnIn_ = std::move(hook); }
   void setGrabSink(GrabSink sink) { grabSink_ = std::move(sink); }
 
-  // Camera (1005) and F2: a kind-0 request with the shutter sound.
+  // Camera (1005) and F2: a command request with the shutter sound.
   void takePicture();
   // The next frame becomes an in-memory picture handed to the grab sink; no file, no sound.
   void grabToMemory();
@@ -51,7 +52,7 @@ class StillCapture {
   bool grabPending() const { return grab_; }
 
   // Message 0x8001 on the GUI thread: saves the frame and says what the main window does next.
-  Arrival stillArrived(int kind, const StillFrame& frame, const QString& magnification, bool recording);
+  Arrival stillArrived(StillKind kind, const StillFrame& frame, const QString& magnification, bool recording);
 
   // Saves the frame with its overlays. scratch: always "10000.bmp" in the program folder, never numbered.
   // Otherwise a numbered "Still_" file in the picture folder as BMP or JPEG by "ImageFormat". Returns the

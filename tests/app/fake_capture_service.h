@@ -1,12 +1,30 @@
 #pragma once
 
 #include "core/capture_service.h"
+#include "image/bitmap_info_header.h"
 
 #include <QDialog>
 
+#include <cstring>
 #include <deque>
 
 namespace lumivex::test {
+
+// A frame as the frame buffer hands it out: the 40-byte header and bottom-up 24-bit rows, mid grey.
+inline QByteArray dibOf(int width, int height) {
+  BitmapInfoHeader header;
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = kBiRgb;
+  const auto rows = static_cast<qsizetype>(dibStride(static_cast<std::uint64_t>(width), 24)) * height;
+  header.biSizeImage = static_cast<std::uint32_t>(rows);
+  QByteArray dib(static_cast<qsizetype>(sizeof header) + rows, char(0x80));
+  std::memcpy(dib.data(), &header, sizeof header);
+  return dib;
+}
 
 // A capture side whose connection results are scripted and whose calls are counted.
 class FakeCaptureService : public CaptureService {
@@ -15,7 +33,10 @@ class FakeCaptureService : public CaptureService {
   std::deque<ConnectResult> results{ConnectResult::Failed};
   bool running = false;
   bool reinitialiseAnswer = false;
-  int connects = 0, stops = 0, releases = 0, stills = 0, lastStillKind = 0, reinitialises = 0;
+  int connects = 0, stops = 0, releases = 0, stills = 0, reinitialises = 0, graphEvents = 0, restarts = 0;
+  StillKind lastStillKind = StillKind::SnapshotKey;
+  // What bufferedFrame hands out: a DIB (40-byte header, bottom-up 24-bit rows) or nothing.
+  QByteArray frameDib;
   bool fullScreen = false;
   QSize fullScreenArea;
   std::function<void()> listener;
@@ -42,13 +63,13 @@ class FakeCaptureService : public CaptureService {
     ++reinitialises;
     return reinitialiseAnswer && running;
   }
-  void handleGraphEvent() override {}
+  void handleGraphEvent() override { ++graphEvents; }
   QImage composedFrame() const override {
     QImage frame(640, 480, QImage::Format_RGB32);
     frame.fill(QColor(40, 60, 200));
     return frame;
   }
-  void requestStill(int kind) override {
+  void requestStill(StillKind kind) override {
     ++stills;
     lastStillKind = kind;
   }
@@ -63,6 +84,14 @@ class FakeCaptureService : public CaptureService {
   void setTimeStamp(bool on) override { timeStampOn = on; }
   bool timeStamp() const override { return timeStampOn; }
   QString deviceName() const override { return QStringLiteral("Fake"); }
+  QByteArray bufferedFrame() const override { return frameDib; }
+  void restart() override { ++restarts; }
+  // A plain dialog standing in for the video settings, owned by its parent as the real one is.
+  QDialog* createVideoSettingsDialog(QWidget& parent) override {
+    auto* dialog = new QDialog(&parent);
+    dialog->setObjectName(QStringLiteral("video-settings"));
+    return dialog;
+  }
 };
 
 }  // namespace lumivex::test

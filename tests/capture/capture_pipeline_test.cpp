@@ -118,7 +118,7 @@ TEST_F(CapturePipelineTest, StillsUnderLoadAreNeverTorn) {
   std::set<std::uint32_t> stills;
   for (int i = 0; i < 8; ++i) {
     const int before = log.count(msg::kStillReady);
-    service.requestStill(0);
+    service.requestStill(StillKind::Command);
     ASSERT_TRUE(waitFor([&] { return log.count(msg::kStillReady) > before; }));
     const QByteArray dib = service.bufferedFrame();
     ASSERT_GT(dib.size(), FrameHeader::kBytes);

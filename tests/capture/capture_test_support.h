@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/app_message.h"
+#include "core/app_events.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,12 +13,16 @@
 
 namespace lumivex::test {
 
-// Stands in for the main window: records every application message posted to it.
+// Stands in for the main window: records every application message posted to it, with the still kind
+// or device change it carries (0 for messages without one).
 class MessageLog : public QObject {
  public:
   bool event(QEvent* event) override {
-    if (auto* m = dynamic_cast<AppMessageEvent*>(event)) {
-      messages.emplace_back(m->message(), static_cast<int>(m->wParam()));
+    if (const int message = AppEvent::messageOf(event->type())) {
+      int detail = 0;
+      if (const auto* still = appEventCast<StillReadyEvent>(event)) detail = static_cast<int>(still->kind);
+      if (const auto* change = appEventCast<DeviceChangeEvent>(event)) detail = static_cast<int>(change->change);
+      messages.emplace_back(message, detail);
       return true;
     }
     return QObject::event(event);

@@ -43,9 +43,9 @@ TEST(FramePathTest, StillRequestSkipsBufferingExactlyOneFrame) {
   p.handler.setReceiver(&log);
   p.feed(64, 48, 1);
   p.feed(64, 48, 2);
-  p.request.set(0);
-  p.request.set(1);   // merged: the later kind wins
-  p.feed(64, 48, 3);  // sees the request: not buffered
+  p.request.set(StillKind::Command);
+  p.request.set(StillKind::SnapshotKey);  // merged: the later kind wins
+  p.feed(64, 48, 3);                      // sees the request: not buffered
   BufferedFrame f;
   ASSERT_TRUE(p.buffer.copyTo(f));
   EXPECT_EQ(f.sampleTime, 2);

@@ -52,7 +52,8 @@ class VideoSettingsDialogTest : public ::testing::Test {
 };
 
 TEST_F(VideoSettingsDialogTest, FillsFromThePropertyTable) {
-  auto dialog = service_->createVideoSettingsDialog(nullptr);
+  QWidget owner;  // owns the dialog
+  QDialog* dialog = service_->createVideoSettingsDialog(owner);
   ASSERT_TRUE(dialog);
   for (const auto& row : VideoSettingsDialog::kRows) {
     ProcAmpRange range;
@@ -64,7 +65,7 @@ TEST_F(VideoSettingsDialogTest, FillsFromThePropertyTable) {
     EXPECT_EQ(slider->value(), range.defaultValue) << row.key;
     EXPECT_EQ(control<QLineEdit>(*dialog, row.edit)->text(), QString::asprintf("%3d", range.defaultValue));
     EXPECT_EQ(control<QLabel>(*dialog, row.label)->text(), QString::fromLatin1(row.key));
-    EXPECT_EQ(slider->isVisibleTo(dialog.get()), row.shown) << row.key;
+    EXPECT_EQ(slider->isVisibleTo(dialog), row.shown) << row.key;
   }
   auto* devices = control<QComboBox>(*dialog, 1102);
   ASSERT_EQ(devices->count(), 1);
@@ -82,7 +83,8 @@ TEST_F(VideoSettingsDialogTest, FillsFromThePropertyTable) {
 }
 
 TEST_F(VideoSettingsDialogTest, SliderAppliesAndSpinStopsAtTheMaximum) {
-  auto dialog = service_->createVideoSettingsDialog(nullptr);
+  QWidget owner;  // owns the dialog
+  QDialog* dialog = service_->createVideoSettingsDialog(owner);
   auto* slider = control<QSlider>(*dialog, 1055);
   auto* spin = control<QSpinBox>(*dialog, 1086);
   slider->setValue(40);
@@ -99,7 +101,8 @@ TEST_F(VideoSettingsDialogTest, SliderAppliesAndSpinStopsAtTheMaximum) {
 }
 
 TEST_F(VideoSettingsDialogTest, DefaultRestoresPropertiesInAutomaticModeAndTheLargePreset) {
-  auto dialog = service_->createVideoSettingsDialog(nullptr);
+  QWidget owner;  // owns the dialog
+  QDialog* dialog = service_->createVideoSettingsDialog(owner);
   control<QComboBox>(*dialog, 1096)->setCurrentIndex(0);
   Q_EMIT control<QComboBox>(*dialog, 1096)->activated(0);
   EXPECT_EQ(service_->window().captureSize(), QSize(640, 480));
@@ -123,7 +126,8 @@ TEST_F(VideoSettingsDialogTest, DefaultRestoresPropertiesInAutomaticModeAndTheLa
 TEST_F(VideoSettingsDialogTest, CameraWithoutPropertiesLeavesTheDialogEmpty) {
   service_->release();
   DemoCameraHub::instance().unplug(0);
-  auto dialog = service_->createVideoSettingsDialog(nullptr);
+  QWidget owner;  // owns the dialog
+  QDialog* dialog = service_->createVideoSettingsDialog(owner);
   EXPECT_EQ(control<QComboBox>(*dialog, 1102)->count(), 0);
   EXPECT_EQ(control<QComboBox>(*dialog, 1096)->count(), 0);
   control<QPushButton>(*dialog, 2)->click();
@@ -136,7 +140,8 @@ TEST_F(VideoSettingsDialogTest, BrowseSetsTheDataRootAndReconnectionRefills) {
   auto previous = installPrompter(std::move(scripted));
   const QString root = home_.path() + QStringLiteral("/elsewhere");
   prompter->push(std::optional<QString>(root));
-  auto dialog = service_->createVideoSettingsDialog(nullptr);
+  QWidget owner;  // owns the dialog
+  QDialog* dialog = service_->createVideoSettingsDialog(owner);
   control<QPushButton>(*dialog, 1339)->click();
   EXPECT_EQ(control<QLineEdit>(*dialog, 1338)->text(), root);
   EXPECT_EQ(AppContext::current().folders().root(), root);
@@ -144,7 +149,7 @@ TEST_F(VideoSettingsDialogTest, BrowseSetsTheDataRootAndReconnectionRefills) {
 
   DemoCameraHub::instance().addCamera(QStringLiteral("Second"));
   service_->reinitialiseIfRunning();
-  postAppMessage(dialog.get(), msg::kDeviceReinitialised);
+  postAppEvent<DeviceReinitialisedEvent>(dialog);
   ASSERT_TRUE(test::waitFor([&] { return control<QComboBox>(*dialog, 1102)->count() == 2; }));
   installPrompter(std::move(previous));
 }

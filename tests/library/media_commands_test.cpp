@@ -1,6 +1,6 @@
 #include "library/media_commands.h"
 
-#include "core/app_message.h"
+#include "core/app_events.h"
 #include "core/control_ids.h"
 #include "core/scripted_prompter.h"
 #include "library/thumbnail_strip.h"
@@ -21,8 +21,12 @@ class Receiver : public QObject {
  public:
   std::vector<std::pair<int, QString>> messages;
   bool event(QEvent* event) override {
-    if (const int message = AppMessageEvent::messageOf(event->type())) {
-      messages.emplace_back(message, static_cast<AppMessageEvent*>(event)->text());
+    if (const auto* picture = appEventCast<OpenPictureEvent>(event)) {
+      messages.emplace_back(msg::kOpenPicture, picture->path);
+      return true;
+    }
+    if (const auto* video = appEventCast<OpenVideoEvent>(event)) {
+      messages.emplace_back(msg::kOpenVideo, video->path);
       return true;
     }
     return QObject::event(event);

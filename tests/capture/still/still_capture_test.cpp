@@ -147,18 +147,19 @@ TEST_F(StillCaptureTest, ScratchStillNeverTouchesTheNumbering) {
 }
 
 TEST_F(StillCaptureTest, GrabGoesToMemoryOnly) {
-  std::vector<int> requests;
-  StillCapture capture([&](int kind) { requests.push_back(kind); });
+  std::vector<StillKind> requests;
+  StillCapture capture([&](StillKind kind) { requests.push_back(kind); });
   CxImage grabbed;
   capture.setGrabSink([&](CxImage&& picture) { grabbed = std::move(picture); });
   capture.takePicture();
   EXPECT_TRUE(capture.shutterSound());
   capture.grabToMemory();
   EXPECT_FALSE(capture.shutterSound());
-  EXPECT_EQ(requests, (std::vector<int>{0, 0}));
+  EXPECT_EQ(requests, (std::vector<StillKind>{StillKind::Command, StillKind::Command}));
 
   TestFrame frame(320, 240);
-  const StillCapture::Arrival arrival = capture.stillArrived(0, frame.view(), QStringLiteral("100"), false);
+  const StillCapture::Arrival arrival =
+      capture.stillArrived(StillKind::Command, frame.view(), QStringLiteral("100"), false);
   EXPECT_FALSE(arrival.path);
   EXPECT_FALSE(arrival.restart);
   EXPECT_FALSE(arrival.playShutter);
@@ -170,22 +171,23 @@ TEST_F(StillCaptureTest, GrabGoesToMemoryOnly) {
   EXPECT_TRUE(pictureFiles().isEmpty());
 
   // The next arrival saves a file again.
-  EXPECT_TRUE(capture.stillArrived(0, frame.view(), QString(), false).path);
+  EXPECT_TRUE(capture.stillArrived(StillKind::Command, frame.view(), QString(), false).path);
 }
 
 TEST_F(StillCaptureTest, ArrivalDecidesRestartAndSound) {
   TestFrame frame(320, 240);
-  StillCapture capture([](int) {});
+  StillCapture capture([](StillKind) {});
   const struct {
-    int kind;
+    StillKind kind;
     bool recording;
     bool restart;
-  } cases[] = {{0, false, false}, {1, false, true}, {0, true, true}};
+  } cases[] = {
+      {StillKind::Command, false, false}, {StillKind::SnapshotKey, false, true}, {StillKind::Command, true, true}};
   capture.takePicture();
   for (const auto& c : cases) {
     const StillCapture::Arrival arrival = capture.stillArrived(c.kind, frame.view(), QString(), c.recording);
     ASSERT_TRUE(arrival.path);
-    EXPECT_EQ(arrival.restart, c.restart) << c.kind << c.recording;
+    EXPECT_EQ(arrival.restart, c.restart) << static_cast<int>(c.kind) << c.recording;
     EXPECT_TRUE(arrival.playShutter);  // the flag stays set until a grab
   }
 }

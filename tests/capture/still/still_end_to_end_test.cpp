@@ -1,5 +1,7 @@
 // F2 through the whole road of a snapshot with the simulated camera: the request, the frame thread's
 // message, the save and the strip. The saved JPEG must hold the very frame the handler took.
+#include "app/camera_controller.h"
+#include "app/main_controls.h"
 #include "app/main_window.h"
 #include "app/video_area.h"
 #include "capture/gst_capture_service.h"
@@ -55,17 +57,17 @@ TEST(StillEndToEnd, F2WritesTheBufferedFrameAsJpeg) {
   {
     MainWindow window(context, StartOptions{true}, std::move(service));
     window.show();
-    const bool streaming =
-        waitFor([&] { return window.isConnected() && !camera->GstCaptureService::bufferedFrame().isEmpty(); }, 15000);
+    const bool streaming = waitFor(
+        [&] { return window.camera().isConnected() && !camera->GstCaptureService::bufferedFrame().isEmpty(); }, 15000);
     if (!streaming) {
       installPrompter(std::move(previous));
       AppContext::shutdown();
       GTEST_SKIP() << "the simulated camera did not stream";
     }
-    ThumbnailStrip* strip = window.thumbnailStrip();
+    ThumbnailStrip* strip = window.controls().strip();
     ASSERT_NE(strip, nullptr);
     const int before = strip->pictures().count();
-    QTest::keyClick(window.videoArea(), Qt::Key_F2);
+    QTest::keyClick(window.controls().videoArea(), Qt::Key_F2);
     ASSERT_TRUE(waitFor([&] { return strip->pictures().count() == before + 1; }, 15000));
 
     const auto entry = strip->CurrentEntry();

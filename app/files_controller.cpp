@@ -1,0 +1,86 @@
+#include "app/files_controller.h"
+
+#include "app/main_controls.h"
+#include "app/recording_controller.h"
+#include "capture/still/still_capture.h"
+#include "core/app_context.h"
+#include "core/capture_service.h"
+#include "core/control_ids.h"
+#include "core/localisation.h"
+#include "core/prompter.h"
+#include "core/settings_store.h"
+#include "library/media_commands.h"
+#include "library/thumbnail_strip.h"
+#include "media/sound_player.h"
+#include "widgets/latch_button.h"
+
+#include <QLineEdit>
+#include <QWidget>
+
+namespace lumivex {
+
+FilesController::FilesController(QWidget& window, MainControls& controls, CaptureService& capture, AppContext& context,
+                                 SoundPlayer& sounds, const RecordingController& recording)
+    : window_(window),
+      controls_(controls),
+      capture_(capture),
+      context_(context),
+      sounds_(sounds),
+      recording_(recording) {
+  ThumbnailStrip* strip = controls_.strip();
+  strip->ScanFolders(context_.folders().pictureFolder(), context_.folders().videoFolder());
+  media_ = std::make_unique<MediaCommands>(*strip, &window, &window);
+  stills_ = std::make_unique<StillCapture>([this](StillKind kind) { capture_.requestStill(kind); });
+}
+
+FilesController::~FilesController() = default;
+
+void FilesController::takePicture() {
+  if (!controls_.isPreviewing() && !recording_.isRecording()) {
+    prompter().message(&window_, LookupText("MsgTitle", 64, QStringLiteral("Lumivex")),
+                       LookupText("BrowseToCamera", 256, QStringLiteral("Please return to the preview state")),
+                       MessageIcon::Warning, MessageButtons::Ok);
+    return;
+  }
+  stills_->takePicture();  // a command request; arms the shutter sound
+}
+
+void FilesController::onStillReady(StillKind kind) {
+  // One whole frame, copied out of the frame buffer; the frame thread goes on filling its own.
+  const QByteArray dib = capture_.bufferedFrame();
+  const StillCapture::Arrival arrival = stills_->stillArrived(
+      kind, StillCapture::frameFromDib(dib), controls_.magnificationEdit()->text(), recording_.isRecording());
+  if (arrival.path) {
+    controls_.strip()->AddCapturedPicture(*arrival.path);
+    if (arrival.restart) capture_.restart();
+  }
+  if (arrival.playShutter) sounds_.play(ids::kSoundShutter);
+}
+
+void FilesController::setStillFormat(bool bmp) {
+  context_.store().saveImageFormat(bmp ? kImageFormatBmp : kImageFormatJpeg);
+}
+
+bool FilesController::stillFormatIsBmp() const { return context_.settings().imageFormat == kImageFormatBmp; }
+
+void FilesController::showPictureFolder() {
+  controls_.latchButton(ids::kPictureFolder)->setLatched(true);
+  controls_.latchButton(ids::kVideoFolder)->setLatched(false);
+  controls_.strip()->showFolder(ThumbnailStrip::Folder::Pictures);
+}
+
+void FilesController::showVideoFolder() {
+  controls_.latchButton(ids::kPictureFolder)->setLatched(false);
+  controls_.latchButton(ids::kVideoFolder)->setLatched(true);
+  controls_.strip()->showFolder(ThumbnailStrip::Folder::Videos);
+}
+
+void FilesController::refreshStrip() { controls_.strip()->refresh(); }
+
+void FilesController::email() { media_->emailTarget(); }
+
+// The still workspace and the player open here when they land.
+void FilesController::openPicture(const QString&) {}
+void FilesController::openVideo(const QString&) {}
+
+}  // namespace lumivex
