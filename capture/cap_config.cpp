@@ -1,9 +1,8 @@
 #include "capture/cap_config.h"
 
 #include "core/app_context.h"
-#include "core/atomic_file.h"
+#include "core/whole_file.h"
 
-#include <QFile>
 #include <QtEndian>
 
 namespace lumivex {
@@ -51,12 +50,12 @@ std::optional<CapConfig> CapConfig::fromBytes(const QByteArray& bytes) {
 }
 
 std::optional<CapConfig> CapConfig::read(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  return fromBytes(file.read(kBytes));
+  const WholeFile file = WholeFile::read(path, 64 * 1024);
+  if (file.status != WholeFile::Status::Read) return std::nullopt;
+  return fromBytes(file.bytes);
 }
 
-bool CapConfig::write(const QString& path) const { return writeFileAtomically(path, bytes_); }
+WriteResult CapConfig::write(const QString& path) const { return AtomicFile::write(path, bytes_); }
 
 int CapConfig::width() const { return i32(kWidth); }
 int CapConfig::height() const { return i32(kHeight); }

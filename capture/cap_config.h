@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/atomic_file.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -23,7 +25,7 @@ class CapConfig {
   static std::optional<CapConfig> fromBytes(const QByteArray& bytes);
   // nullopt when the file is missing or shorter than 88 bytes.
   static std::optional<CapConfig> read(const QString& path);
-  bool write(const QString& path) const;
+  WriteResult write(const QString& path) const;
 
   const QByteArray& bytes() const { return bytes_; }
   int width() const;

@@ -8,6 +8,7 @@
 #include "core/control_ids.h"
 #include "core/localisation.h"
 #include "core/prompter.h"
+#include "core/write_failure_notice.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -265,7 +266,11 @@ void VideoSettingsDialog::onBrowse() {
   if (!folder || folder->isEmpty()) return;  // the folders in use stay
   rememberedRoot_ = *folder;
   dataRoot_->setText(*folder);
-  if (AppContext::exists()) AppContext::current().folders().setDataRoot(*folder);
+  if (!AppContext::exists()) return;
+  const QString file = AppContext::current().paths().programFolder + QStringLiteral("/folderpath.dat");
+  // The folders in use stay when the choice cannot be remembered; the user hears why.
+  if (const WriteResult saved = AppContext::current().folders().setDataRoot(*folder); !saved)
+    showWriteFailure(this, file, saved);
 }
 
 }  // namespace lumivex

@@ -1,6 +1,7 @@
 #include "core/app_context.h"
 
 #include "core/capture_state.h"
+#include "core/write_failure_notice.h"
 
 #include <cassert>
 
@@ -12,7 +13,12 @@ std::unique_ptr<AppContext>& slot() {
 }
 }  // namespace
 
-AppContext::AppContext(ProgramPaths paths) : paths_(std::move(paths)), store_(paths_.registryFile, settings_) {}
+AppContext::AppContext(ProgramPaths paths) : paths_(std::move(paths)), store_(paths_.registryFile, settings_) {
+  // Every window saves settings through this store: a setting that did not reach the disk is said once,
+  // here, whichever window changed it.
+  store_.setFailureHandler(
+      [](const QString& path, const WriteResult& result) { showWriteFailure(nullptr, path, result); });
+}
 
 AppContext& AppContext::initialise() { return initialise(ProgramPaths::fromEnvironment()); }
 

@@ -1,9 +1,10 @@
 #include "core/data_folders.h"
 
-#include "core/atomic_file.h"
+#include "core/whole_file.h"
 
 #include <QDir>
-#include <QFile>
+
+#include <cerrno>
 
 namespace lumivex {
 namespace {
@@ -11,10 +12,10 @@ constexpr int kMaxUnits = DataFolders::kFolderPathBytes / 2;  // 260 code units 
 }
 
 std::optional<QString> DataFolders::readFolderPathFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  const QByteArray bytes = file.read(kFolderPathBytes);
-  if (bytes.size() < kFolderPathBytes) return std::nullopt;
+  // The file is exactly 520 bytes; anything much larger is not ours.
+  const WholeFile file = WholeFile::read(path, 64 * 1024);
+  if (file.status != WholeFile::Status::Read || file.bytes.size() < kFolderPathBytes) return std::nullopt;
+  const QByteArray& bytes = file.bytes;
   QString root;
   for (int i = 0; i < kMaxUnits; ++i) {
     const auto unit = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
@@ -25,15 +26,16 @@ std::optional<QString> DataFolders::readFolderPathFile(const QString& path) {
   return std::nullopt;  // no terminator within the buffer
 }
 
-bool DataFolders::writeFolderPathFile(const QString& path, const QString& root) {
-  if (root.isEmpty() || root.size() >= kMaxUnits) return false;
+WriteResult DataFolders::writeFolderPathFile(const QString& path, const QString& root) {
+  if (root.isEmpty()) return WriteResult::failure(ENOENT);
+  if (root.size() >= kMaxUnits) return WriteResult::failure(ENAMETOOLONG);
   QByteArray bytes(kFolderPathBytes, '\0');
   for (int i = 0; i < root.size(); ++i) {
     const char16_t unit = root[i].unicode();
     bytes[2 * i] = static_cast<char>(unit & 0xFF);
     bytes[2 * i + 1] = static_cast<char>(unit >> 8);
   }
-  return writeFileAtomically(path, bytes);
+  return AtomicFile::write(path, bytes);
 }
 
 void DataFolders::setRoot(const QString& root) {
@@ -53,12 +55,12 @@ void DataFolders::resolve(const QString& programFolder, const QString& documents
   QDir().mkpath(pictureFolder_);
 }
 
-bool DataFolders::setDataRoot(const QString& root) {
-  if (!writeFolderPathFile(programFolder_ + QStringLiteral("/folderpath.dat"), root)) return false;
+WriteResult DataFolders::setDataRoot(const QString& root) {
+  if (WriteResult r = writeFolderPathFile(programFolder_ + QStringLiteral("/folderpath.dat"), root); !r) return r;
   setRoot(root);
   QDir().mkpath(videoFolder_);
   QDir().mkpath(pictureFolder_);
-  return true;
+  return {};
 }
 
 }  // namespace lumivex

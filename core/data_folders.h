@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/atomic_file.h"
+
 #include <QString>
 
 #include <optional>
@@ -16,7 +18,7 @@ class DataFolders {
   // and the three folders are created. A remembered root's folders are not created here.
   void resolve(const QString& programFolder, const QString& documentsFolder);
   // Remembers a new root and creates its folders; nothing changes when the file cannot be written.
-  bool setDataRoot(const QString& root);
+  WriteResult setDataRoot(const QString& root);
 
   const QString& root() const { return root_; }
   const QString& videoFolder() const { return videoFolder_; }
@@ -24,7 +26,7 @@ class DataFolders {
 
   // nullopt when the file is missing, shorter than 520 bytes, has no terminator or names an empty path.
   static std::optional<QString> readFolderPathFile(const QString& path);
-  static bool writeFolderPathFile(const QString& path, const QString& root);
+  static WriteResult writeFolderPathFile(const QString& path, const QString& root);
 
  private:
   void setRoot(const QString& root);

@@ -1,8 +1,6 @@
 #include "core/ini_document.h"
 
-#include "core/atomic_file.h"
-
-#include <QFile>
+#include "core/whole_file.h"
 
 namespace lumivex {
 namespace {
@@ -20,18 +18,18 @@ QString stripQuotes(const QString& v) {
 }  // namespace
 
 bool IniDocument::load(const QString& path, int codePage) {
-  QFile file(path);
-  if (!file.exists()) {
+  const WholeFile file = WholeFile::read(path, kMaxBytes);
+  if (file.status == WholeFile::Status::Missing) {
     lines_.clear();
     encoding_ = codePage == 0 ? TextEncoding::Utf8 : TextEncoding::CodePage;
     codePage_ = codePage;
     return true;
   }
-  if (!file.open(QIODevice::ReadOnly)) {
+  if (file.status != WholeFile::Status::Read) {
     lines_.clear();
     return false;
   }
-  return parse(file.readAll(), codePage);
+  return parse(file.bytes, codePage);
 }
 
 bool IniDocument::parse(const QByteArray& bytes, int codePage) {
@@ -58,7 +56,7 @@ QByteArray IniDocument::serialise() const {
   return *bytes;
 }
 
-bool IniDocument::save(const QString& path) const { return writeFileAtomically(path, serialise()); }
+WriteResult IniDocument::save(const QString& path) const { return AtomicFile::write(path, serialise()); }
 
 int IniDocument::findSection(const QString& section) const {
   const QString wanted = section.trimmed();

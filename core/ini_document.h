@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/atomic_file.h"
 #include "core/text_codec.h"
 
 #include <QByteArray>
@@ -15,12 +16,15 @@ namespace lumivex {
 // quotes loses them. Writing keeps every other line (comments, unknown lines, order) as it was.
 class IniDocument {
  public:
+  // Profile files of this program are small; a larger one is treated as one that cannot be decoded.
+  static constexpr qint64 kMaxBytes = 4 << 20;
+
   // Loads path; a missing file is an empty document. False when the file exists but cannot be decoded,
   // in which case the document is empty. codePage 0: UTF-8 unless a byte-order mark says otherwise.
   bool load(const QString& path, int codePage = 0);
   bool parse(const QByteArray& bytes, int codePage = 0);
   // Writes in the encoding the file was read in (UTF-8 for a new file), atomically.
-  bool save(const QString& path) const;
+  WriteResult save(const QString& path) const;
   QByteArray serialise() const;
 
   std::optional<QString> value(const QString& section, const QString& key) const;

@@ -1,8 +1,7 @@
 #include "core/registry_file.h"
 
-#include "core/atomic_file.h"
+#include "core/whole_file.h"
 
-#include <QFile>
 #include <QList>
 
 namespace lumivex {
@@ -91,10 +90,18 @@ RegistryValue RegistryValue::stringBytes(QByteArray utf16le) {
 
 RegistryFile::LoadStatus RegistryFile::load(const QString& path) {
   keys_.clear();
-  QFile file(path);
-  if (!file.exists()) return LoadStatus::Missing;
-  if (!file.open(QIODevice::ReadOnly)) return LoadStatus::Corrupt;
-  return parse(file.readAll()) ? LoadStatus::Loaded : LoadStatus::Corrupt;
+  const WholeFile file = WholeFile::read(path, kMaxBytes);
+  switch (file.status) {
+    case WholeFile::Status::Missing:
+      return LoadStatus::Missing;
+    case WholeFile::Status::Unreadable:
+      return LoadStatus::Unreadable;
+    case WholeFile::Status::TooLarge:
+      return LoadStatus::Corrupt;
+    case WholeFile::Status::Read:
+      break;
+  }
+  return parse(file.bytes) ? LoadStatus::Loaded : LoadStatus::Corrupt;
 }
 
 bool RegistryFile::parse(const QByteArray& text) {
@@ -184,7 +191,7 @@ QByteArray RegistryFile::serialise() const {
   return out;
 }
 
-bool RegistryFile::saveAtomically(const QString& path) const { return writeFileAtomically(path, serialise()); }
+WriteResult RegistryFile::saveAtomically(const QString& path) const { return AtomicFile::write(path, serialise()); }
 
 bool RegistryFile::hasKey(const QString& keyPath) const {
   if (keys_.count(keyPath) != 0) return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/atomic_file.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -23,15 +25,19 @@ struct RegistryValue {
 // read and edit it. Key paths are relative to HKEY_CURRENT_USER and compared case-insensitively.
 class RegistryFile {
  public:
-  enum class LoadStatus { Missing, Loaded, Corrupt };
+  // Unreadable: the file is there but cannot be read (permissions, an I/O error, not a regular file);
+  // it says nothing about the content. Corrupt: read, but not understood, or larger than kMaxBytes.
+  enum class LoadStatus { Missing, Loaded, Unreadable, Corrupt };
+  // Settings of this program fit in a few kilobytes; anything past this is not a registry of ours.
+  static constexpr qint64 kMaxBytes = 1 << 20;
 
-  // Reads the file; a missing file gives an empty registry. On Corrupt the registry stays empty.
+  // Reads the file; a missing file gives an empty registry. Otherwise than Loaded the registry is empty.
   LoadStatus load(const QString& path);
   // Parses text; false (and an empty registry) when any line is not understood.
   bool parse(const QByteArray& text);
   QByteArray serialise() const;
   // Writes to a temporary file beside the target and renames it over, so a crash never leaves half a file.
-  bool saveAtomically(const QString& path) const;
+  WriteResult saveAtomically(const QString& path) const;
 
   bool hasKey(const QString& keyPath) const;  // also true when only a subkey exists
   void createKey(const QString& keyPath);

@@ -6,6 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <stdio.h>
+
+#include <cerrno>
+#include <cstring>
+
 namespace lumivex {
 namespace {
 
@@ -42,45 +48,108 @@ const QString SettingsStore::kUnitsKey = QStringLiteral("SOFTWARE\\rizavuvavaZo\
 SettingsStore::SettingsStore(QString registryPath, Settings& settings)
     : path_(std::move(registryPath)), settings_(settings) {}
 
-bool SettingsStore::open(RegistryFile& file) {
-  switch (file.load(path_)) {
-    case RegistryFile::LoadStatus::Loaded:
-    case RegistryFile::LoadStatus::Missing:
-      return true;
-    case RegistryFile::LoadStatus::Corrupt: {
-      // Keep the unreadable file for the user; the next write starts a fresh one.
-      const QString aside = path_ + QStringLiteral(".bad");
-      QFile::remove(aside);
-      QFile::rename(path_, aside);
-      return false;
+QString SettingsStore::setAsideName(const QString& path) {
+  QString name = path + QStringLiteral(".bad");
+  for (int n = 1; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+    name = path + QStringLiteral(".bad.") + QString::number(n);
+  return name;
+}
+
+void SettingsStore::setAside() {
+  // RENAME_NOREPLACE: an earlier set-aside file is the user's only copy of those settings.
+  const QByteArray from = QFile::encodeName(path_);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const QString aside = setAsideName(path_);
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, QFile::encodeName(aside).constData(), RENAME_NOREPLACE) ==
+        0) {
+      qWarning("Lumivex: the settings file %s could not be understood; it is kept as %s and defaults apply.",
+               qPrintable(path_), qPrintable(aside));
+      return;
     }
+    if (errno != EEXIST) break;
   }
-  return false;
+  qWarning("Lumivex: the settings file %s could not be understood nor set aside (%s); defaults apply.",
+           qPrintable(path_), std::strerror(errno));
+}
+
+bool SettingsStore::refresh() {
+  const std::optional<FileStamp> stamp = FileStamp::of(path_);
+  if (stamp && stamp == cachedStamp_) return unreadableError_ == 0;
+  if (!stamp && !cachedStamp_ && unreadableError_ == 0 && readCount_ > 0) return true;  // still missing
+
+  const WholeFile file = WholeFile::read(path_, RegistryFile::kMaxBytes);
+  cache_ = RegistryFile();
+  cachedStamp_.reset();
+  unreadableError_ = 0;
+  switch (file.status) {
+    case WholeFile::Status::Missing:
+      ++readCount_;
+      return true;
+    case WholeFile::Status::Unreadable:
+      // Remembered per version of the file, so it is not opened again until it changes.
+      unreadableError_ = file.error;
+      cachedStamp_ = stamp;
+      if (!warnedUnreadable_) {
+        warnedUnreadable_ = true;
+        qWarning("Lumivex: the settings file %s cannot be read (%s); defaults apply and it is left untouched.",
+                 qPrintable(path_), std::strerror(file.error));
+      }
+      return false;
+    case WholeFile::Status::TooLarge:
+      setAside();
+      ++readCount_;
+      return true;
+    case WholeFile::Status::Read:
+      break;
+  }
+  ++readCount_;
+  if (!cache_.parse(file.bytes)) {
+    setAside();
+    return true;
+  }
+  cachedStamp_ = file.stamp;
+  return true;
 }
 
 void SettingsStore::readDword(const QString& key, const QString& name, std::uint32_t& target) {
-  RegistryFile file;
-  if (!open(file)) return;
-  const std::optional<RegistryValue> v = file.value(key, name);
+  if (!refresh()) return;
+  const std::optional<RegistryValue> v = cache_.value(key, name);
   // A value of another type or size does not fit the variable: the default stays.
   if (v && v->type == RegistryValue::Type::Dword && v->bytes.size() == 4) target = dwordOf(v->bytes);
 }
 
-bool SettingsStore::writeValues(const QString& key, std::initializer_list<NamedValue> values) {
-  RegistryFile file;
-  open(file);
-  for (const NamedValue& v : values) file.setValue(key, v.first, v.second);
-  QDir().mkpath(QFileInfo(path_).absolutePath());
-  return file.saveAtomically(path_);
+WriteResult SettingsStore::write(const RegistryFile& updated) {
+  WriteResult result;
+  if (unreadableError_ != 0) {
+    // Writing would replace settings we could not even read.
+    result = WriteResult::failure(unreadableError_);
+  } else {
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    result = updated.saveAtomically(path_);
+  }
+  if (result) {
+    cache_ = updated;
+    cachedStamp_ = FileStamp::of(path_);
+  } else if (onFailure_) {
+    onFailure_(path_, result);
+  }
+  return result;
 }
 
-bool SettingsStore::writeDword(const QString& key, const QString& name, std::uint32_t value) {
+WriteResult SettingsStore::writeValues(const QString& key, std::initializer_list<NamedValue> values) {
+  refresh();
+  RegistryFile updated = cache_;
+  for (const NamedValue& v : values) updated.setValue(key, v.first, v.second);
+  return write(updated);
+}
+
+WriteResult SettingsStore::writeDword(const QString& key, const QString& name, std::uint32_t value) {
   return writeValues(key, {{name, RegistryValue::dword(value)}});
 }
 
 bool SettingsStore::ensureFirstRunDefaults() {
-  RegistryFile file;
-  if (open(file) && file.hasKey(kRootKey)) return false;
+  if (!refresh() || cache_.hasKey(kRootKey)) return false;
+  RegistryFile file = cache_;
   const Settings defaults;
   file.createKey(kFontKey);
   file.createKey(kLanguageKey);
@@ -99,8 +168,7 @@ bool SettingsStore::ensureFirstRunDefaults() {
   // The first-run unit is written with its own length ("mm" and terminator), later saves with 12 bytes.
   file.setValue(kUnitsKey, QStringLiteral("unit"), RegistryValue::stringBytes(unitBytes(defaults.unit, false)));
   file.setValue(kUnitsKey, QStringLiteral("decimal"), RegistryValue::dword(defaults.decimals));
-  QDir().mkpath(QFileInfo(path_).absolutePath());
-  file.saveAtomically(path_);
+  write(file);
   return true;
 }
 
@@ -125,9 +193,8 @@ void SettingsStore::loadCalibratePrompt() {
 }
 
 void SettingsStore::loadUnits() {
-  RegistryFile file;
-  if (open(file)) {
-    const std::optional<RegistryValue> v = file.value(kUnitsKey, QStringLiteral("unit"));
+  if (refresh()) {
+    const std::optional<RegistryValue> v = cache_.value(kUnitsKey, QStringLiteral("unit"));
     // Read into a 12-byte buffer: a longer value does not fit and leaves the default.
     if (v && v->type == RegistryValue::Type::String && v->bytes.size() <= kUnitBytes && v->bytes.size() >= 2) {
       QString unit;
@@ -157,59 +224,59 @@ void SettingsStore::loadAll() {
   loadUnits();
 }
 
-bool SettingsStore::saveImageFormat(std::uint32_t format) {
+WriteResult SettingsStore::saveImageFormat(std::uint32_t format) {
   settings_.imageFormat = format;
   return writeDword(kLanguageKey, QStringLiteral("ImageFormat"), format);
 }
 
-bool SettingsStore::saveEnableSnap(std::uint32_t enabled) {
+WriteResult SettingsStore::saveEnableSnap(std::uint32_t enabled) {
   settings_.enableSnap = enabled;
   return writeDword(kLanguageKey, QStringLiteral("IsEnableSnap"), enabled);
 }
 
-bool SettingsStore::saveLanguage(std::uint32_t languageId, std::uint32_t subLanguage) {
+WriteResult SettingsStore::saveLanguage(std::uint32_t languageId, std::uint32_t subLanguage) {
   settings_.languageId = languageId;
   settings_.subLanguage = subLanguage;
   return writeValues(kLanguageKey, {{QStringLiteral("LanID"), RegistryValue::dword(languageId)},
                                     {QStringLiteral("SubLanIDD"), RegistryValue::dword(subLanguage)}});
 }
 
-bool SettingsStore::saveCalibratePrompt(std::uint32_t show) {
+WriteResult SettingsStore::saveCalibratePrompt(std::uint32_t show) {
   settings_.calibratePrompt = show;
   return writeDword(kLanguageKey, QStringLiteral("sys_date"), show);
 }
 
-bool SettingsStore::saveFontColor(std::uint32_t color) {
+WriteResult SettingsStore::saveFontColor(std::uint32_t color) {
   settings_.fontColor = color;
   return writeDword(kFontKey, QStringLiteral("fontcolor"), color);
 }
 
-bool SettingsStore::saveLineColor(std::uint32_t color) {
+WriteResult SettingsStore::saveLineColor(std::uint32_t color) {
   settings_.lineColor = color;
   return writeDword(kFontKey, QStringLiteral("LineColor"), color);
 }
 
-bool SettingsStore::saveLineWidth(std::uint32_t width) {
+WriteResult SettingsStore::saveLineWidth(std::uint32_t width) {
   settings_.lineWidth = width;
   return writeDword(kFontKey, QStringLiteral("Linewidth"), width);
 }
 
-bool SettingsStore::saveLineType(std::uint32_t type) {
+WriteResult SettingsStore::saveLineType(std::uint32_t type) {
   settings_.lineType = type;
   return writeDword(kFontKey, QStringLiteral("Linetype"), type);
 }
 
-bool SettingsStore::saveMeasureTextColor(std::uint32_t color) {
+WriteResult SettingsStore::saveMeasureTextColor(std::uint32_t color) {
   settings_.measureTextColor = color;
   return writeDword(kFontKey, QStringLiteral("MeasureTxtColor"), color);
 }
 
-bool SettingsStore::saveFontSize(std::uint32_t size) {
+WriteResult SettingsStore::saveFontSize(std::uint32_t size) {
   settings_.fontSize = size;
   return writeDword(kFontKey, QStringLiteral("fontsize"), size);
 }
 
-bool SettingsStore::saveUnits(const QString& unit, std::uint32_t decimals) {
+WriteResult SettingsStore::saveUnits(const QString& unit, std::uint32_t decimals) {
   settings_.unit = unit.left(kUnitMaxChars);
   settings_.decimals = decimals;
   return writeValues(kUnitsKey, {{QStringLiteral("unit"), RegistryValue::stringBytes(unitBytes(unit, true))},

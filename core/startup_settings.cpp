@@ -1,10 +1,32 @@
 #include "core/startup_settings.h"
 
 #include "core/app_context.h"
+#include "core/atomic_file.h"
 #include "core/language_table.h"
 #include "core/localisation.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
 namespace lumivex {
+
+int removeStaleTemporaries(AppContext& context) {
+  const ProgramPaths& paths = context.paths();
+  const DataFolders& folders = context.folders();
+  int removed = 0;
+  for (const QString& folder : {QFileInfo(paths.registryFile).absolutePath(), paths.programFolder,
+                                folders.pictureFolder(), folders.videoFolder()}) {
+    if (!folder.isEmpty()) removed += AtomicFile::removeStaleTemporaries(folder);
+  }
+  // Earlier builds wrote through QSaveFile, whose temporaries are the target's name and six characters.
+  static const QRegularExpression legacy(QStringLiteral("^registry\\.reg\\.[A-Za-z0-9]{6}$"));
+  QDir config(QFileInfo(paths.registryFile).absolutePath());
+  for (const QString& name : config.entryList(QDir::Files | QDir::Hidden)) {
+    if (legacy.match(name).hasMatch() && config.remove(name)) ++removed;
+  }
+  return removed;
+}
 
 void loadStartupSettings(AppContext& context) {
   ProgramPaths& paths = context.paths();
@@ -12,6 +34,7 @@ void loadStartupSettings(AppContext& context) {
   Settings& settings = context.settings();
 
   context.folders().resolve(paths.programFolder, paths.documentsFolder);
+  removeStaleTemporaries(context);
 
   store.loadImageFormat();
   store.loadFontSize();

@@ -9,4 +9,8 @@ class AppContext;
 // colours and the line pen.
 void loadStartupSettings(AppContext& context);
 
+// Removes the temporaries a crash or kill -9 left in the program's folders (settings, program folder,
+// pictures, videos). Part of loadStartupSettings; returns how many went.
+int removeStaleTemporaries(AppContext& context);
+
 }  // namespace lumivex

@@ -5,6 +5,7 @@
 #include "core/control_ids.h"
 #include "core/localisation.h"
 #include "core/prompter.h"
+#include "core/write_failure_notice.h"
 #include "image/cx_image.h"
 #include "library/thumbnail_strip.h"
 
@@ -120,28 +121,30 @@ void MediaCommands::open() {
   }
 }
 
-bool MediaCommands::copyFile(const QString& src, const QString& dst) {
+WriteResult MediaCommands::copyFile(const QString& src, const QString& dst) {
   QFile in(src);
-  if (!in.open(QIODevice::ReadOnly)) return false;
+  if (!in.open(QIODevice::ReadOnly)) return WriteResult::failure(EIO, in.errorString());
   AtomicFile out(dst);
-  if (!out.open()) return false;
+  if (WriteResult r = out.open(); !r) return r;
   std::vector<char> chunk(1 << 16);
   for (;;) {
     const qint64 n = in.read(chunk.data(), static_cast<qint64>(chunk.size()));
-    if (n < 0) return false;  // the half-written copy is dropped with out
+    if (n < 0) return WriteResult::failure(EIO, in.errorString());  // the half copy goes with out
     if (n == 0) break;
-    if (!out.append(QByteArrayView(chunk.data(), n))) return false;
+    if (WriteResult r = out.append(QByteArrayView(chunk.data(), n)); !r) return r;
   }
-  return out.commit().ok();
+  return out.commit();
 }
 
-MediaCommands::Conversion MediaCommands::convert(const QString& src, const QString& dst, bool toJpeg) {
+MediaCommands::Conversion MediaCommands::convert(const QString& src, const QString& dst, bool toJpeg, QString* reason) {
   CxImage picture(src, toJpeg ? CxImage::kTypeBmp : CxImage::kTypeJpg);
   if (!picture.IsValid()) return Conversion::LoadFailed;
   std::vector<std::uint8_t> bytes;
   if (!picture.Encode(bytes, toJpeg ? CxImage::kTypeJpg : CxImage::kTypeBmp)) return Conversion::SaveFailed;
   const QByteArray data(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
-  return writeFileAtomically(dst, data) ? Conversion::Done : Conversion::SaveFailed;
+  const WriteResult written = AtomicFile::write(dst, data);
+  if (!written && reason != nullptr) *reason = written.reason;
+  return written ? Conversion::Done : Conversion::SaveFailed;
 }
 
 void MediaCommands::saveAs() {
@@ -179,15 +182,19 @@ void MediaCommands::saveAs() {
   strip_.update();
 
   Conversion result = Conversion::Done;
+  QString reason;
   const bool srcJpg = endsWithJpg(*path);
   const bool dstJpg = endsWithJpg(target);
   if (sameFolder(folderOf(target), strip_.videoFolder()) || srcJpg == dstJpg) {
-    copyFile(*path, target);  // a failed copy is not reported
+    // A copy that did not happen is said: the user may go on to delete the original.
+    if (const WriteResult copied = copyFile(*path, target); !copied) showWriteFailure(parent_, target, copied);
   } else {
-    result = convert(*path, target, dstJpg);
+    result = convert(*path, target, dstJpg, &reason);
   }
   if (result == Conversion::LoadFailed) warn(title(), QStringLiteral("imageSave Create fail"));
-  if (result == Conversion::SaveFailed) warn(title(), QStringLiteral("Conpress fail"));
+  if (result == Conversion::SaveFailed) {
+    warn(title(), reason.isEmpty() ? QStringLiteral("Conpress fail") : QStringLiteral("Conpress fail\n") + reason);
+  }
 }
 
 void MediaCommands::saveAll() {
@@ -220,7 +227,7 @@ void MediaCommands::saveAll() {
     return;
   }
 
-  bool copyFailed = false;
+  QString firstFailure;
   for (const QString& name : files) {
     const QString dst = target + QLatin1Char('/') + name;
     if (QFileInfo::exists(dst)) {
@@ -229,11 +236,13 @@ void MediaCommands::saveAll() {
               .arg(name, QStringLiteral("This file already exists"), QStringLiteral("Replace existing file?"));
       if (!askYesNo(question)) continue;
     }
-    if (!copyFile(folder + QLatin1Char('/') + name, dst)) copyFailed = true;
+    const WriteResult copied = copyFile(folder + QLatin1Char('/') + name, dst);
+    if (!copied && firstFailure.isEmpty()) firstFailure = dst + u'\n' + copied.reason;
   }
-  if (copyFailed) {
+  if (!firstFailure.isEmpty()) {
     // The originals are the only copies of what failed: nothing is deleted.
-    warn(title(), LookupText("CopyFail", 128, QStringLiteral("Some files could not be copied; nothing was deleted.")));
+    warn(title(), LookupText("CopyFail", 128, QStringLiteral("Some files could not be copied; nothing was deleted.")) +
+                      u'\n' + firstFailure);
     return;
   }
   runDeleteAll(ext);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/atomic_file.h"
+
 #include <QSize>
 #include <QString>
 
@@ -33,11 +35,12 @@ class MediaCommands {
 
   // The capture sizes a still workspace opens.
   static bool isWorkspaceSize(QSize size);
-  // Copies src over dst through a temporary file; dst is untouched on failure.
-  static bool copyFile(const QString& src, const QString& dst);
-  // Loads src as one type and writes dst as the other ("imageSave Create fail" / "Conpress fail").
+  // Copies src over dst through a temporary file; dst is untouched on failure, and the result says why.
+  static WriteResult copyFile(const QString& src, const QString& dst);
+  // Loads src as one type and writes dst as the other ("imageSave Create fail" / "Conpress fail"); on
+  // SaveFailed, reason (when given) gets the system's words.
   enum class Conversion { Done, LoadFailed, SaveFailed };
-  static Conversion convert(const QString& src, const QString& dst, bool toJpeg);
+  static Conversion convert(const QString& src, const QString& dst, bool toJpeg, QString* reason = nullptr);
 
  private:
   std::optional<QString> currentOrWarn();

@@ -1,9 +1,9 @@
 #include "measure/calibration_file.h"
 
 #include "core/app_context.h"
-#include "core/atomic_file.h"
+#include "core/whole_file.h"
 
-#include <QFile>
+#include <cerrno>
 
 namespace lumivex {
 namespace {
@@ -30,10 +30,10 @@ QByteArray keyOf(const QByteArray& line) {
 bool CalibrationFile::load(const QString& path) {
   bom_.clear();
   lines_.clear();
-  QFile file(path);
-  if (!file.exists()) return true;
-  if (!file.open(QIODevice::ReadOnly)) return false;
-  QByteArray bytes = file.readAll();
+  const WholeFile file = WholeFile::read(path, kMaxBytes);
+  if (file.status == WholeFile::Status::Missing) return true;
+  if (file.status != WholeFile::Status::Read) return false;
+  QByteArray bytes = file.bytes;
   if (bytes.startsWith("\xEF\xBB\xBF")) {
     bom_ = bytes.left(3);
     bytes.remove(0, 3);
@@ -65,7 +65,7 @@ QByteArray CalibrationFile::serialise() const {
   return out;
 }
 
-bool CalibrationFile::save(const QString& path) const { return writeFileAtomically(path, serialise()); }
+WriteResult CalibrationFile::save(const QString& path) const { return AtomicFile::write(path, serialise()); }
 
 QByteArray CalibrationFile::newLineEnd() const {
   for (const Line& line : lines_)
@@ -134,10 +134,15 @@ std::optional<QString> lookupCalibration(const QString& path, const QString& mag
   return file.lookup(magnification);
 }
 
-bool storeCalibration(const QString& path, const QString& magnification, const QString& value) {
-  if (magnification.trimmed().isEmpty()) return false;
+WriteResult storeCalibration(const QString& path, const QString& magnification, const QString& value) {
+  if (magnification.trimmed().isEmpty()) return WriteResult::failure(EINVAL, QStringLiteral("No magnification"));
   CalibrationFile file;
-  if (!file.load(path)) return false;
+  // A file that cannot be read is never replaced by one holding only the new line.
+  if (!file.load(path)) {
+    const WholeFile probe = WholeFile::read(path, CalibrationFile::kMaxBytes);
+    if (probe.status == WholeFile::Status::TooLarge) return WriteResult::failure(EFBIG);
+    return WriteResult::failure(probe.error != 0 ? probe.error : EIO);
+  }
   file.store(magnification, value);
   return file.save(path);
 }
@@ -147,8 +152,8 @@ std::optional<QString> lookupCalibration(const QString& magnification) {
   return lookupCalibration(AppContext::current().paths().calibrationFile(), magnification);
 }
 
-bool storeCalibration(const QString& magnification, const QString& value) {
-  if (!AppContext::exists()) return false;
+WriteResult storeCalibration(const QString& magnification, const QString& value) {
+  if (!AppContext::exists()) return WriteResult::failure(ENOENT);
   return storeCalibration(AppContext::current().paths().calibrationFile(), magnification, value);
 }
 

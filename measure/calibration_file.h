@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/atomic_file.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -14,10 +16,13 @@ namespace lumivex {
 // their own line ends, so a store changes only the line it writes and every other line survives as it was.
 class CalibrationFile {
  public:
+  // Far larger than any calibration table; a bigger file is not read (nor written over).
+  static constexpr qint64 kMaxBytes = 4 << 20;
+
   // Reads the whole file; a missing file is an empty one. False when the file exists but cannot be read.
   bool load(const QString& path);
   // Writes the lines back through a temporary file renamed over the old one.
-  bool save(const QString& path) const;
+  WriteResult save(const QString& path) const;
   QByteArray serialise() const;
 
   std::optional<QString> lookup(const QString& magnification) const;
@@ -41,11 +46,12 @@ class CalibrationFile {
 // The calibration stored for a magnification in the file at path, or nothing (also when the file cannot
 // be read or the magnification text is empty).
 std::optional<QString> lookupCalibration(const QString& path, const QString& magnification);
-// Stores the value text ("%.1f") under the magnification. False when nothing was written.
-bool storeCalibration(const QString& path, const QString& magnification, const QString& value);
+// Stores the value text ("%.1f") under the magnification; on failure the file is as it was and the
+// result says why.
+WriteResult storeCalibration(const QString& path, const QString& magnification, const QString& value);
 
 // The same on AppContext::current().paths().calibrationFile().
 std::optional<QString> lookupCalibration(const QString& magnification);
-bool storeCalibration(const QString& magnification, const QString& value);
+WriteResult storeCalibration(const QString& magnification, const QString& value);
 
 }  // namespace lumivex

@@ -3,6 +3,7 @@
 #include "core/app_context.h"
 #include "core/ini_document.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
@@ -33,8 +34,8 @@ std::optional<LogFont> loadFontFile(const QString& path) {
   return LogFont::fromBytes(*bytes);
 }
 
-bool saveFontFile(const QString& path, const LogFont& font) {
-  if (path.isEmpty()) return false;
+WriteResult saveFontFile(const QString& path, const LogFont& font) {
+  if (path.isEmpty()) return WriteResult::failure(ENOENT);
   IniDocument document;
   // An undecodable file is replaced rather than left holding a font that can never be read.
   document.load(path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/atomic_file.h"
 #include "measure/log_font.h"
 
 #include <QFont>
@@ -17,7 +18,7 @@ QString textFontPath();     // logfont.ini, the font of Text shapes
 // nullopt when the file is missing or its value has the wrong length or checksum.
 std::optional<LogFont> loadFontFile(const QString& path);
 // Rewrites the value, keeping any other lines of the file.
-bool saveFontFile(const QString& path, const LogFont& font);
+WriteResult saveFontFile(const QString& path, const LogFont& font);
 
 // LOGFONTW to QFont: |height| pixels (the character height; a positive cell height is taken as the same
 // size), weight on Qt's 100..900 scale (0 means normal), italic, underline, strike-out and the face,

@@ -3,6 +3,7 @@
 #include "core/app_context.h"
 #include "core/localisation.h"
 #include "core/prompter.h"
+#include "core/write_failure_notice.h"
 #include "measure/calibration_state.h"
 #include "measure/font_store.h"
 
@@ -181,7 +182,11 @@ void SettingDialog::chooseFont() {
   const std::optional<QFont> font = prompter().chooseFont(this, toQFont(style_.measureFont));
   if (!font) return;
   style_.measureFont = fromQFont(*font, style_.measureFont);
-  if (saveFontFile(measureFontPath(), style_.measureFont)) style_.measureFontFromFile = true;
+  if (const WriteResult saved = saveFontFile(measureFontPath(), style_.measureFont)) {
+    style_.measureFontFromFile = true;
+  } else {
+    showWriteFailure(this, measureFontPath(), saved);
+  }
   if (const std::optional<QColor> color = prompter().chooseColor(this, colorFromRef(style_.measureTextColor)))
     style_.measureTextColor = refFromColor(*color);
 }

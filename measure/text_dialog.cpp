@@ -3,6 +3,7 @@
 #include "core/app_context.h"
 #include "core/localisation.h"
 #include "core/prompter.h"
+#include "core/write_failure_notice.h"
 #include "measure/drawing_style.h"
 #include "measure/font_store.h"
 
@@ -89,7 +90,8 @@ void TextDialog::chooseFont() {
   if (const std::optional<QColor> color = prompter().chooseColor(this, colorFromRef(color_)))
     color_ = refFromColor(*color);
   if (AppContext::exists()) AppContext::current().store().saveFontColor(color_);
-  saveFontFile(textFontPath(), font_);
+  if (const WriteResult saved = saveFontFile(textFontPath(), font_); !saved)
+    showWriteFailure(this, textFontPath(), saved);
   preview_->update();
 }
 

@@ -1,4 +1,5 @@
 // lumivex-image detect / process edge-*: the automatic detection on picture files, one result line each.
+#include "core/atomic_file.h"
 #include "image/cx_image.h"
 #include "measure/detection/cx_image_view.h"
 #include "measure/detection/edge_overlay.h"
@@ -9,8 +10,10 @@
 #include "measure/geometry.h"
 #include "tools/lumivex_image/command_registry.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageWriter>
 #include <QString>
 
 #include <cstdio>
@@ -44,6 +47,8 @@ uint32_t typeOfName(const QString& name) {
 // other depths are made 24-bit, since the detections accept only that.
 bool load(CxImage& image, const QString& name) {
   if (!image.Load(name, typeOfName(name))) {
+    // Only a regular file goes to Qt: a FIFO would block it, a directory is no picture.
+    if (!QFileInfo(name).isFile()) return false;
     const QImage fallback(name);
     if (fallback.isNull() || !image.CreateFromQImage(fallback.convertToFormat(QImage::Format_RGB888))) return false;
   }
@@ -51,10 +56,24 @@ bool load(CxImage& image, const QString& name) {
   return true;
 }
 
-bool save(CxImage& image, const QString& name) {
+// Empty on success, else the reason.
+QString save(CxImage& image, const QString& name) {
   const uint32_t type = typeOfName(name);
-  if (type != CxImage::kTypeUnknown) return image.Save(name, type);
-  return image.ToQImage().save(name);
+  if (type != CxImage::kTypeUnknown)
+    return image.Save(name, type) ? QString() : QString::fromLocal8Bit(image.GetLastError());
+  // Other formats are encoded by Qt in memory and written like every other file of the program.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, QFileInfo(name).suffix().toLower().toLatin1());
+  if (!writer.write(image.ToQImage())) return writer.errorString();
+  const WriteResult written = AtomicFile::write(name, bytes);
+  return written ? QString() : written.reason;
+}
+
+int saveOrFail(CxImage& image, const QString& name) {
+  const QString error = save(image, name);
+  return error.isEmpty() ? 0 : failWith(QStringLiteral("cannot write ") + name + QStringLiteral(": ") + error);
 }
 
 std::optional<std::vector<int>> integers(const QStringList& args, qsizetype first, qsizetype count) {
@@ -153,7 +172,7 @@ int edgeGlobal(const QStringList& args) {
   CxImage image;
   if (!load(image, args[0])) return failWith(QStringLiteral("cannot read ") + args[0]);
   if (!EdgeOverlay(bgrSurfaceOf(image))) return failWith(QStringLiteral("not a 24-bit picture"));
-  return save(image, args[1]) ? 0 : failWith(QStringLiteral("cannot write ") + args[1]);
+  return saveOrFail(image, args[1]);
 }
 
 int edgePortion(const QStringList& args) {
@@ -163,7 +182,7 @@ int edgePortion(const QStringList& args) {
   if (!load(image, args[4])) return failWith(QStringLiteral("cannot read ") + args[4]);
   // An empty rectangle changes nothing; the picture is still written, as the workspace keeps it.
   EdgeOverlay(bgrSurfaceOf(image), QRect(QPoint((*v)[0], (*v)[1]), QPoint((*v)[2], (*v)[3])));
-  return save(image, args[5]) ? 0 : failWith(QStringLiteral("cannot write ") + args[5]);
+  return saveOrFail(image, args[5]);
 }
 
 const bool kRegistered =

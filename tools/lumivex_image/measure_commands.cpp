@@ -127,7 +127,10 @@ int calibration(const QStringList& args) {
     bool ok = false;
     const double value = args[3].toDouble(&ok);
     if (!ok) return fail("calibration store: VALUE must be a number");
-    return storeCalibration(args[1], args[2], calibrationText(value)) ? 0 : 1;
+    const WriteResult stored = storeCalibration(args[1], args[2], calibrationText(value));
+    if (stored) return 0;
+    std::fprintf(stderr, "calibration store: %s: %s\n", qPrintable(args[1]), qPrintable(stored.reason));
+    return 1;
   }
   return fail("calibration: lookup FILE MAG | store FILE MAG VALUE");
 }
