@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -25,6 +26,7 @@ StillCapture::StillCapture(RequestStill request) : request_(std::move(request)) 
 
 void StillCapture::takePicture() {
   shutterSound_ = true;
+  failureReported_ = false;
   if (request_) request_(StillKind::Command);
 }
 
@@ -37,9 +39,15 @@ void StillCapture::grabToMemory() {
 StillCapture::Arrival StillCapture::stillArrived(StillKind kind, const StillFrame& frame, const QString& magnification,
                                                  bool recording) {
   Arrival arrival;
+  const bool grab = grab_;
   arrival.path = saveStill(frame, magnification, false);
   if (arrival.path) arrival.restart = recording || kind == StillKind::SnapshotKey;
-  arrival.playShutter = shutterSound_;
+  arrival.playShutter = shutterSound_ && arrival.path;
+  if (arrival.path) failureReported_ = false;
+  if (!arrival.path && !grab && lastFailure_ && !failureReported_) {
+    failureReported_ = true;
+    arrival.failure = lastFailure_;
+  }
   return arrival;
 }
 
@@ -130,8 +138,16 @@ std::optional<QString> StillCapture::saveStill(const StillFrame& frame, const QS
     grabFrame(frame);
     return std::nullopt;  // a grab writes no file and refreshes nothing
   }
-  if (!frame.valid() || !AppContext::exists()) return std::nullopt;
+  lastFailure_.reset();
+  if (!AppContext::exists()) return std::nullopt;
   AppContext& context = AppContext::current();
+  const auto fail = [this](const QString& where, WriteResult why) -> std::optional<QString> {
+    lastFailure_ = Failure{where, std::move(why)};
+    return std::nullopt;
+  };
+  if (!frame.valid()) {
+    return fail(context.folders().pictureFolder(), WriteResult::failure(ENODATA, QStringLiteral("No picture")));
+  }
 
   QString path;
   std::uint32_t type = CxImage::kTypeBmp;
@@ -151,17 +167,18 @@ std::optional<QString> StillCapture::saveStill(const StillFrame& frame, const QS
   }
 
   const QImage picture = buildPicture(frame);
-  if (picture.isNull()) return std::nullopt;
+  if (picture.isNull()) return fail(path, WriteResult::failure(ENOMEM));
   CxImage image;
-  if (!image.CreateFromQImage(picture)) return std::nullopt;
+  if (!image.CreateFromQImage(picture)) return fail(path, WriteResult::failure(ENOMEM));
   image.SetJpegQuality(kJpegQuality);
   std::vector<std::uint8_t> bytes;
-  if (!image.Encode(bytes, type)) return std::nullopt;
+  if (!image.Encode(bytes, type))
+    return fail(path, WriteResult::failure(EIO, QString::fromLocal8Bit(image.GetLastError())));
   // The folder may have been removed while the program runs; the picture is not thrown away for that.
   QDir().mkpath(QFileInfo(path).absolutePath());
   // Written whole under a temporary name and renamed, so a failure never leaves half a picture.
   const QByteArrayView view(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
-  if (!AtomicFile::write(path, view)) return std::nullopt;
+  if (WriteResult written = AtomicFile::write(path, view); !written) return fail(path, std::move(written));
   return path;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/still/still_frame.h"
+#include "core/atomic_file.h"
 #include "core/still_kind.h"
 
 #include <QByteArray>
@@ -31,10 +32,17 @@ class StillCapture {
   using RequestStill = std::function<void(StillKind kind)>;
   using GrabSink = std::function<void(CxImage&& picture)>;
 
+  // A still that was asked for and not written: where it was to go and why not.
+  struct Failure {
+    QString path;
+    WriteResult result;
+  };
+
   struct Arrival {
-    std::optional<QString> path;  // the new file, when one was written
-    bool restart = false;         // the graph should be restarted (camera key or recording)
-    bool playShutter = false;     // play sound 181
+    std::optional<QString> path;     // the new file, when one was written
+    bool restart = false;            // the graph should be restarted (camera key or recording)
+    bool playShutter = false;        // play sound 181: only once the file is written
+    std::optional<Failure> failure;  // to be shown: the first failure of a burst only
   };
 
   explicit StillCapture(RequestStill request = {});
@@ -56,8 +64,9 @@ class StillCapture {
 
   // Saves the frame with its overlays. scratch: always "10000.bmp" in the program folder, never numbered.
   // Otherwise a numbered "Still_" file in the picture folder as BMP or JPEG by "ImageFormat". Returns the
-  // path written; nothing in grab mode or on any failure.
+  // path written; nothing in grab mode or on any failure, whose reason lastFailure() then holds.
   std::optional<QString> saveStill(const StillFrame& frame, const QString& magnification, bool scratch);
+  const std::optional<Failure>& lastFailure() const { return lastFailure_; }
 
   // The picture of a frame: top row first, the overlays burnt in.
   QImage buildPicture(const StillFrame& frame) const;
@@ -84,6 +93,10 @@ class StillCapture {
   GrabSink grabSink_;
   bool shutterSound_ = false;
   bool grab_ = false;
+  std::optional<Failure> lastFailure_;
+  // A burst of failed stills (a held key, requests already on their way) is reported once; a written
+  // still or a new Camera command ends it.
+  bool failureReported_ = false;
 };
 
 }  // namespace lumivex
