@@ -9,6 +9,7 @@
 #include "core/localisation.h"
 #include "core/prompter.h"
 #include "core/settings_store.h"
+#include "core/write_failure_notice.h"
 #include "library/media_commands.h"
 #include "library/thumbnail_strip.h"
 #include "media/sound_player.h"
@@ -55,6 +56,8 @@ void FilesController::onStillReady(StillKind kind) {
     if (arrival.restart) capture_.restart();
   }
   if (arrival.playShutter) sounds_.play(ids::kSoundShutter);
+  // The still is lost: say so and why (once per burst), rather than let the shutter pretend.
+  if (arrival.failure) showWriteFailure(&window_, arrival.failure->path, arrival.failure->result);
 }
 
 void FilesController::setStillFormat(bool bmp) {
