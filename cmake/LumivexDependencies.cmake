@@ -7,6 +7,8 @@ find_package(Threads REQUIRED)
 
 pkg_check_modules(GST REQUIRED IMPORTED_TARGET gstreamer-1.0 gstreamer-app-1.0 gstreamer-video-1.0)
 pkg_check_modules(GSTPBUTILS REQUIRED IMPORTED_TARGET gstreamer-pbutils-1.0)
+# The recorder asks gst-riff which AVI four-character codes the player can decode.
+pkg_check_modules(GSTRIFF REQUIRED IMPORTED_TARGET gstreamer-riff-1.0)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswscale libavutil)
 pkg_check_modules(V4L2 REQUIRED IMPORTED_TARGET libv4l2)
 pkg_check_modules(EVDEV REQUIRED IMPORTED_TARGET libevdev)

@@ -1,0 +1,161 @@
+#include "capture/recorder/timelapse_builder.h"
+
+#include "capture/recorder/avi_writer.h"
+#include "image/cx_image.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace lumivex {
+namespace {
+
+uint32_t typeOf(const QString& path) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix == QLatin1String("bmp")) return CxImage::kTypeBmp;
+  if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg")) return CxImage::kTypeJpg;
+  return CxImage::kTypeUnknown;
+}
+
+// One decoded still (24-bit) or the note that it could not be read.
+struct Decoded {
+  int position = 0;
+  std::optional<CxImage> image;
+};
+
+// Decodes the stills in order on its own thread, at most kAhead pictures ahead of the encoder.
+class DecodeAhead {
+ public:
+  static constexpr std::size_t kAhead = 3;
+
+  DecodeAhead(const QStringList& stills, const std::atomic<bool>* cancel)
+      : stills_(stills), cancel_(cancel), thread_([this] { run(); }) {}
+  ~DecodeAhead() {
+    {
+      std::lock_guard lock(mutex_);
+      quit_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  // The next picture in order; nothing after the last.
+  std::optional<Decoded> next() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !ready_.empty() || finished_; });
+    if (ready_.empty()) return std::nullopt;
+    Decoded d = std::move(ready_.front());
+    ready_.pop_front();
+    changed_.notify_all();
+    return d;
+  }
+
+ private:
+  void run() {
+    for (int i = 0; i < stills_.size(); ++i) {
+      {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return ready_.size() < kAhead || quit_; });
+        if (quit_) break;
+      }
+      if (cancel_ && cancel_->load()) break;
+      Decoded d;
+      d.position = i;
+      CxImage image;
+      if (image.Load(stills_[i], typeOf(stills_[i])) && (image.GetBpp() == 24 || image.IncreaseBpp24())) {
+        d.image = std::move(image);
+      }
+      std::lock_guard lock(mutex_);
+      ready_.push_back(std::move(d));
+      changed_.notify_all();
+    }
+    std::lock_guard lock(mutex_);
+    finished_ = true;
+    changed_.notify_all();
+  }
+
+  const QStringList& stills_;
+  const std::atomic<bool>* cancel_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Decoded> ready_;
+  bool finished_ = false;
+  bool quit_ = false;
+  std::thread thread_;  // last: starts once everything above exists
+};
+
+QString temporaryPath(const QString& output) {
+  const QFileInfo info(output);
+  return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".part");
+}
+
+}  // namespace
+
+TimelapseResult TimelapseBuilder::build(const TimelapseJob& job, const Progress& progress,
+                                        const std::atomic<bool>* cancel) {
+  TimelapseResult result;
+  if (job.stills.isEmpty()) {
+    result.error = QStringLiteral("No pictures to make a video of");
+    return result;
+  }
+  if (job.fps < 1 || job.fps > kMaxFps) {
+    result.error = QStringLiteral("The frame rate must be between 1 and %1").arg(kMaxFps);
+    return result;
+  }
+  const QString partial = temporaryPath(job.output);
+  AviWriter writer;
+  const int total = static_cast<int>(job.stills.size());
+  {
+    DecodeAhead decoder(job.stills, cancel);
+    int done = 0;
+    while (std::optional<Decoded> d = decoder.next()) {
+      if (cancel && cancel->load()) break;
+      ++done;
+      if (!d->image) {
+        result.unreadable << job.stills[d->position];
+      } else {
+        const CxImage& image = *d->image;
+        const int width = static_cast<int>(image.GetWidth());
+        const int height = static_cast<int>(image.GetHeight());
+        if (!writer.isOpen()) {
+          result.error = writer.open(partial, {{width, height}, job.fps, job.options});
+          if (!result.error.isEmpty()) break;
+        }
+        // DIB rows are bottom-up: start at the top row and walk backwards.
+        const std::uint8_t* top = image.GetBits(static_cast<uint32_t>(height - 1));
+        result.error = writer.write(top, width, height, -static_cast<int>(image.GetEffWidth()), result.framesWritten);
+        if (!result.error.isEmpty()) break;
+        ++result.framesWritten;
+      }
+      if (progress) progress(done, total);
+    }
+  }
+  result.cancelled = cancel && cancel->load();
+  if (result.error.isEmpty() && !result.cancelled && result.framesWritten == 0) {
+    result.error = QStringLiteral("None of the pictures could be read");
+  }
+  if (writer.isOpen()) {
+    if (result.ok()) result.error = writer.finish();
+    if (!result.ok()) writer.discard();
+  }
+  if (!result.ok()) {
+    QFile::remove(partial);
+    return result;
+  }
+  // rename(2) replaces an existing video in one step.
+  if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(job.output).constData()) != 0) {
+    result.error = QStringLiteral("Cannot write %1: %2").arg(job.output, QString::fromLocal8Bit(std::strerror(errno)));
+    QFile::remove(partial);
+  }
+  return result;
+}
+
+}  // namespace lumivex
