@@ -128,9 +128,9 @@ QString AviWriter::open(const QString& path, const Format& format) {
   enc.gop_size = format_.rate;
   enc.max_b_frames = 0;
   enc.thread_count = 0;
-  // FFV1 makes key frames by its own frame count and ignores the picture type: with skipped indexes
-  // only a key frame per frame keeps one per second.
-  if (codec->id == AV_CODEC_ID_FFV1) enc.gop_size = 1;
+  // Slices only: frame threads hold pictures back, and a packet written as it is (writeEncoded) must not
+  // overtake a compressed one.
+  enc.thread_type = FF_THREAD_SLICE;
   impl->msvideo1 = codec->id == AV_CODEC_ID_MSVIDEO1;
   if (row->hasQuality) {
     enc.flags |= AV_CODEC_FLAG_QSCALE;
@@ -196,6 +196,30 @@ QString AviWriter::write(const std::uint8_t* bgr, int width, int height, int str
   if (im.msvideo1) enc.keyint_min = keyDue ? 0 : INT_MAX;
   if ((err = avcodec_send_frame(&enc, im.frame.get())) < 0) return errorText(err);
   return drain();
+}
+
+QString AviWriter::writeEncoded(const QByteArray& frame, std::int64_t index) {
+  if (!impl_) return QStringLiteral("The file is not open");
+  Impl& im = *impl_;
+  im.packet->data = reinterpret_cast<std::uint8_t*>(const_cast<char*>(frame.constData()));
+  im.packet->size = static_cast<int>(frame.size());
+  im.packet->pts = im.packet->dts = index;
+  im.packet->duration = 1;
+  im.packet->flags = AV_PKT_FLAG_KEY;
+  av_packet_rescale_ts(im.packet.get(), im.encoder->time_base, im.stream->time_base);
+  im.packet->stream_index = im.stream->index;
+  // Not reference-counted: the muxer copies what it keeps, and the packet is cleared before it is reused.
+  const int err = av_write_frame(im.output.get(), im.packet.get());
+  im.packet->data = nullptr;
+  im.packet->size = 0;
+  av_packet_unref(im.packet.get());
+  if (err < 0) return errorText(err);
+  avio_flush(im.output->pb);
+  if (im.output->pb->error < 0) return errorText(im.output->pb->error);
+  ++frames_;
+  ++keyFrames_;
+  lastKeyIndex_ = index;
+  return {};
 }
 
 QString AviWriter::drain() {

@@ -35,6 +35,9 @@ class AviWriter {
   // must be greater than the previous one. Empty on success, else the reason (the file stays usable
   // for finish()).
   QString write(const std::uint8_t* bgr, int width, int height, int stride, std::int64_t index);
+  // Writes a frame that is already compressed the stream's way (a baseline JPEG picture of the stream's
+  // size into a Motion JPEG stream), as a key frame at index. Empty on success.
+  QString writeEncoded(const QByteArray& frame, std::int64_t index);
   // Drains the encoder, writes the index and the header's counts and closes the file. Empty on success.
   QString finish();
   // Closes without writing anything more (after a failure); the file is left as it is.

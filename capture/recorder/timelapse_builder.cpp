@@ -1,6 +1,7 @@
 #include "capture/recorder/timelapse_builder.h"
 
 #include "capture/recorder/avi_writer.h"
+#include "capture/recorder/jpeg_frame_info.h"
 #include "image/cx_image.h"
 
 #include <QFile>
@@ -25,19 +26,23 @@ uint32_t typeOf(const QString& path) {
   return CxImage::kTypeUnknown;
 }
 
-// One decoded still (24-bit) or the note that it could not be read.
+// One still: decoded (24-bit), or a JPEG picture the stream takes as it is, or the note that it could not
+// be read.
 struct Decoded {
   int position = 0;
   std::optional<CxImage> image;
+  QByteArray jpeg;
+  QSize size;
 };
 
-// Decodes the stills in order on its own thread, at most kAhead pictures ahead of the encoder.
+// Decodes the stills in order on its own thread, at most kAhead pictures ahead of the encoder. For a
+// Motion JPEG video, JPEG stills of the video's size are not decoded at all: their bytes are the frame.
 class DecodeAhead {
  public:
   static constexpr std::size_t kAhead = 3;
 
-  DecodeAhead(const QStringList& stills, const std::atomic<bool>* cancel)
-      : stills_(stills), cancel_(cancel), thread_([this] { run(); }) {}
+  DecodeAhead(const QStringList& stills, const std::atomic<bool>* cancel, const QString& handler)
+      : stills_(stills), cancel_(cancel), handler_(handler), thread_([this] { run(); }) {}
   ~DecodeAhead() {
     {
       std::lock_guard lock(mutex_);
@@ -67,12 +72,7 @@ class DecodeAhead {
         if (quit_) break;
       }
       if (cancel_ && cancel_->load()) break;
-      Decoded d;
-      d.position = i;
-      CxImage image;
-      if (image.Load(stills_[i], typeOf(stills_[i])) && (image.GetBpp() == 24 || image.IncreaseBpp24())) {
-        d.image = std::move(image);
-      }
+      Decoded d = read(i);
       std::lock_guard lock(mutex_);
       ready_.push_back(std::move(d));
       changed_.notify_all();
@@ -82,8 +82,39 @@ class DecodeAhead {
     changed_.notify_all();
   }
 
+  Decoded read(int position) {
+    Decoded d;
+    d.position = position;
+    const QString& path = stills_[position];
+    const uint32_t type = typeOf(path);
+    QFile file(path);
+    if (type == CxImage::kTypeUnknown || !file.open(QIODevice::ReadOnly)) return d;
+    const QByteArray bytes = file.readAll();
+    if (type == CxImage::kTypeJpg && handler_ == QLatin1String(kMotionJpeg)) {
+      if (const std::optional<QSize> size = motionJpegFrameSize(bytes)) {
+        if (streamSize_.isEmpty()) streamSize_ = AviWriter::acceptedSize(handler_, *size);
+        if (*size == streamSize_) {
+          d.jpeg = bytes;
+          d.size = *size;
+          return d;
+        }
+      }
+    }
+    CxImage image;
+    if (image.Decode(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size()), type) &&
+        (image.GetBpp() == 24 || image.IncreaseBpp24())) {
+      d.size = QSize(static_cast<int>(image.GetWidth()), static_cast<int>(image.GetHeight()));
+      if (streamSize_.isEmpty()) streamSize_ = AviWriter::acceptedSize(handler_, d.size);
+      d.image = std::move(image);
+    }
+    return d;
+  }
+
+  static constexpr char kMotionJpeg[] = "MJPG";
   const QStringList& stills_;
   const std::atomic<bool>* cancel_;
+  const QString handler_;
+  QSize streamSize_;  // decoder thread only
   std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Decoded> ready_;
@@ -114,24 +145,27 @@ TimelapseResult TimelapseBuilder::build(const TimelapseJob& job, const Progress&
   AviWriter writer;
   const int total = static_cast<int>(job.stills.size());
   {
-    DecodeAhead decoder(job.stills, cancel);
+    DecodeAhead decoder(job.stills, cancel, job.options.handler);
     int done = 0;
     while (std::optional<Decoded> d = decoder.next()) {
       if (cancel && cancel->load()) break;
       ++done;
-      if (!d->image) {
+      if (!d->image && d->jpeg.isEmpty()) {
         result.unreadable << job.stills[d->position];
       } else {
-        const CxImage& image = *d->image;
-        const int width = static_cast<int>(image.GetWidth());
-        const int height = static_cast<int>(image.GetHeight());
         if (!writer.isOpen()) {
-          result.error = writer.open(partial, {{width, height}, job.fps, job.options});
+          result.error = writer.open(partial, {d->size, job.fps, job.options});
           if (!result.error.isEmpty()) break;
         }
-        // DIB rows are bottom-up: start at the top row and walk backwards.
-        const std::uint8_t* top = image.GetBits(static_cast<uint32_t>(height - 1));
-        result.error = writer.write(top, width, height, -static_cast<int>(image.GetEffWidth()), result.framesWritten);
+        if (d->image) {
+          // DIB rows are bottom-up: start at the top row and walk backwards.
+          const CxImage& image = *d->image;
+          const std::uint8_t* top = image.GetBits(static_cast<uint32_t>(d->size.height() - 1));
+          result.error = writer.write(top, d->size.width(), d->size.height(), -static_cast<int>(image.GetEffWidth()),
+                                      result.framesWritten);
+        } else {
+          result.error = writer.writeEncoded(d->jpeg, result.framesWritten);
+        }
         if (!result.error.isEmpty()) break;
         ++result.framesWritten;
       }

@@ -35,7 +35,6 @@ const std::map<QString, std::pair<QString, QString>>& expectedCodecs() {
       {QStringLiteral("DIB "), {QStringLiteral("rawvideo"), QStringLiteral("[0][0][0][0]")}},
       {QStringLiteral("HFYU"), {QStringLiteral("huffyuv"), QStringLiteral("HFYU")}},
       {QStringLiteral("ULRG"), {QStringLiteral("utvideo"), QStringLiteral("ULRG")}},
-      {QStringLiteral("FFV1"), {QStringLiteral("ffv1"), QStringLiteral("FFV1")}},
       {QStringLiteral("FMP4"), {QStringLiteral("mpeg4"), QStringLiteral("FMP4")}},
   };
   return table;

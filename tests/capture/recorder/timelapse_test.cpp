@@ -1,4 +1,5 @@
 #include "capture/recorder/compressor_probe.h"
+#include "capture/recorder/jpeg_frame_info.h"
 #include "capture/recorder/timelapse_builder.h"
 #include "image/cx_image.h"
 #include "tests/capture/recorder/media_probe.h"
@@ -60,6 +61,53 @@ TEST(Timelapse, OneFramePerReadableStillAtTheChosenRate) {
   EXPECT_GT(rgb[0], 230);
   EXPECT_LT(rgb[1], 30);
   EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral(".*.part")}, QDir::Files | QDir::Hidden).isEmpty());
+  // JPEG stills went in as they were, the BMP was compressed: both kinds play.
+  QString gstError;
+  EXPECT_TRUE(test::gstreamerPlays(job.output, &gstError)) << gstError.toStdString();
+}
+
+QByteArray segment(unsigned char marker, const QByteArray& body) {
+  QByteArray s;
+  s.append(char(0xFF)).append(char(marker));
+  const int length = static_cast<int>(body.size()) + 2;
+  s.append(char(length >> 8)).append(char(length & 0xFF)).append(body);
+  return s;
+}
+
+QByteArray frameHeader(int precision, int height, int width, int components) {
+  QByteArray b;
+  b.append(char(precision)).append(char(height >> 8)).append(char(height & 0xFF));
+  b.append(char(width >> 8)).append(char(width & 0xFF)).append(char(components));
+  for (int c = 0; c < components; ++c) b.append(char(c + 1)).append(char(0x11)).append(char(0));
+  return b;
+}
+
+TEST(Timelapse, WhichJpegPicturesAMotionJpegStreamTakesAsTheyAre) {
+  const QByteArray soi("\xFF\xD8", 2);
+  const QByteArray app0 = segment(0xE0, QByteArray("JFIF\0\1\1\0\0\1\0\1\0\0", 14));
+  const struct {
+    const char* what;
+    QByteArray bytes;
+    std::optional<QSize> size;
+  } cases[] = {
+      {"baseline", soi + app0 + segment(0xC0, frameHeader(8, 1200, 1600, 3)), QSize(1600, 1200)},
+      {"extended sequential", soi + segment(0xC1, frameHeader(8, 480, 640, 3)), QSize(640, 480)},
+      {"fill bytes before a marker", soi + QByteArray("\xFF", 1) + segment(0xC0, frameHeader(8, 2, 4, 3)), QSize(4, 2)},
+      {"progressive", soi + segment(0xC2, frameHeader(8, 480, 640, 3)), std::nullopt},
+      {"12 bits", soi + segment(0xC1, frameHeader(12, 480, 640, 3)), std::nullopt},
+      {"grey", soi + segment(0xC0, frameHeader(8, 480, 640, 1)), std::nullopt},
+      {"arithmetic", soi + segment(0xC9, frameHeader(8, 480, 640, 3)), std::nullopt},
+      {"truncated header", (soi + segment(0xC0, frameHeader(8, 480, 640, 3))).left(10), std::nullopt},
+      {"scan before a frame header", soi + segment(0xDA, QByteArray(10, 0)), std::nullopt},
+      {"not a JPEG", QByteArray("BM\0\0\0\0", 6), std::nullopt},
+      {"empty", QByteArray(), std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(motionJpegFrameSize(c.bytes), c.size) << c.what;
+
+  // The pictures this program writes qualify.
+  QTemporaryDir dir;
+  const QString still = writeStill(dir.filePath(QStringLiteral("s.jpg")), {1600, 1200}, Qt::red);
+  EXPECT_EQ(motionJpegFrameSize(test::readBytes(still)), QSize(1600, 1200));
 }
 
 TEST(Timelapse, FailuresAndCancelLeaveExistingFilesAlone) {
