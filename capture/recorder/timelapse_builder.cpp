@@ -2,6 +2,7 @@
 
 #include "capture/recorder/avi_writer.h"
 #include "capture/recorder/jpeg_frame_info.h"
+#include "core/atomic_file.h"
 #include "image/cx_image.h"
 
 #include <QFile>
@@ -123,11 +124,6 @@ class DecodeAhead {
   std::thread thread_;  // last: starts once everything above exists
 };
 
-QString temporaryPath(const QString& output) {
-  const QFileInfo info(output);
-  return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".part");
-}
-
 }  // namespace
 
 TimelapseResult TimelapseBuilder::build(const TimelapseJob& job, const Progress& progress,
@@ -141,7 +137,12 @@ TimelapseResult TimelapseBuilder::build(const TimelapseJob& job, const Progress&
     result.error = QStringLiteral("The frame rate must be between 1 and %1").arg(kMaxFps);
     return result;
   }
-  const QString partial = temporaryPath(job.output);
+  // Written under the atomic writer's temporary name and renamed over the output at the end.
+  AtomicFile file(job.output);
+  if (const WriteResult opened = file.open(); !opened) {
+    result.error = QStringLiteral("Cannot write %1: %2").arg(job.output, opened.reason);
+    return result;
+  }
   AviWriter writer;
   const int total = static_cast<int>(job.stills.size());
   {
@@ -154,7 +155,7 @@ TimelapseResult TimelapseBuilder::build(const TimelapseJob& job, const Progress&
         result.unreadable << job.stills[d->position];
       } else {
         if (!writer.isOpen()) {
-          result.error = writer.open(partial, {d->size, job.fps, job.options});
+          result.error = writer.open(file.temporaryPath(), {d->size, job.fps, job.options});
           if (!result.error.isEmpty()) break;
         }
         if (d->image) {
@@ -176,18 +177,11 @@ TimelapseResult TimelapseBuilder::build(const TimelapseJob& job, const Progress&
   if (result.error.isEmpty() && !result.cancelled && result.framesWritten == 0) {
     result.error = QStringLiteral("None of the pictures could be read");
   }
-  if (writer.isOpen()) {
-    if (result.ok()) result.error = writer.finish();
-    if (!result.ok()) writer.discard();
-  }
-  if (!result.ok()) {
-    QFile::remove(partial);
-    return result;
-  }
-  // rename(2) replaces an existing video in one step.
-  if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(job.output).constData()) != 0) {
-    result.error = QStringLiteral("Cannot write %1: %2").arg(job.output, QString::fromLocal8Bit(std::strerror(errno)));
-    QFile::remove(partial);
+  if (writer.isOpen() && result.ok()) result.error = writer.finish();
+  writer.abandon();
+  if (!result.ok()) return result;  // the temporary goes with `file`
+  if (const WriteResult committed = file.commit(); !committed) {
+    result.error = QStringLiteral("Cannot write %1: %2").arg(job.output, committed.reason);
   }
   return result;
 }

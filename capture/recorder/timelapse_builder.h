@@ -29,8 +29,8 @@ struct TimelapseResult {
 // Builds the video: the first readable still sets the frame size (others are scaled to it), each still
 // is one frame at the given rate. Pictures are decoded on a helper thread while the previous one is
 // compressed; for a Motion JPEG video, JPEG stills of the video's size go in as they are (no second
-// compression, so no further loss and no time spent). The video is written under a temporary name beside the output and
-// renamed over it at the end, so a failure or a cancel never leaves half a video or destroys an existing file.
+// compression, so no further loss and no time spent). The video goes through the atomic writer: a
+// failure or a cancel never leaves half a video or destroys an existing file.
 class TimelapseBuilder {
  public:
   // done of total stills handled so far; called on the building thread.

@@ -1,5 +1,7 @@
 #include "capture/still/still_naming.h"
 
+#include "core/atomic_file.h"
+
 #include <QDirIterator>
 #include <QFileInfo>
 
@@ -31,6 +33,8 @@ int StillNaming::nextCounter(const QString& folder, const QString& extension,
     it.next();
     const QString name = it.fileName();
     if (!name.endsWith(extension, Qt::CaseInsensitive) || name.size() <= extension.size()) continue;
+    // A file being written by the atomic writer is not a picture yet (and its random tail may hold an N).
+    if (AtomicFile::isTemporaryName(name)) continue;
     if (it.fileInfo().isDir()) {
       if (onFolder) onFolder(name);
       continue;
