@@ -84,6 +84,11 @@ void CameraController::setButtonsEnabled(bool connected) {
 }
 
 void CameraController::onDeviceChange(DeviceChange change) {
+  if (heldForPlayer_) {
+    // The camera stays released under the player; the reconnection after it sees the new device.
+    changedDuringPlayer_ = true;
+    return;
+  }
   switch (change) {
     case DeviceChange::NodeChanged:
       reconnectTimer_.start(1000);
@@ -96,8 +101,9 @@ void CameraController::onDeviceChange(DeviceChange change) {
 }
 
 void CameraController::reconnect() {
-  // A device event or a retry queued before the window closed must not start the camera again.
-  if (closed_) return;
+  // A device event or a retry queued before the window closed, or while the player runs, must not start
+  // the camera again.
+  if (closed_ || heldForPlayer_) return;
   // A device event arriving while a rebuild runs (from a nested event loop) must not rebuild the graph
   // underneath it: it tries again a little later instead.
   if (reconnecting_) {
@@ -157,6 +163,23 @@ void CameraController::openVideoSettings() {
   if (!videoSettings_) return;
   videoSettings_->setAttribute(Qt::WA_DeleteOnClose);
   videoSettings_->open();
+}
+
+void CameraController::holdForPlayer() {
+  if (heldForPlayer_) return;
+  heldForPlayer_ = true;
+  changedDuringPlayer_ = false;
+  reconnectTimer_.stop();
+  capture_.stop();
+  capture_.release();
+}
+
+void CameraController::resumeAfterPlayer() {
+  if (!heldForPlayer_) return;
+  heldForPlayer_ = false;
+  if (closed_) return;
+  if (changedDuringPlayer_) qCInfo(lcConnection) << "a device changed while the player ran; reconnecting now";
+  reconnectTimer_.start(100);
 }
 
 void CameraController::shutdown() {

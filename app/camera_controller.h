@@ -44,6 +44,13 @@ class CameraController {
   void openVideoSettings();
   QDialog* videoSettingsDialog() const { return videoSettings_; }
 
+  // The player: the camera is released for the player's whole life (a pending retry of 1001 included),
+  // device changes meanwhile only wait for it to end, and its end - however it ends - re-arms 1001 at
+  // 100 ms so the camera comes back.
+  void holdForPlayer();
+  void resumeAfterPlayer();
+  bool isHeldForPlayer() const { return heldForPlayer_; }
+
   // Stops and releases the graph for good; later device events change nothing.
   void shutdown();
 
@@ -64,6 +71,8 @@ class CameraController {
   bool connected_ = false;
   bool reconnecting_ = false;
   bool closed_ = false;
+  bool heldForPlayer_ = false;
+  bool changedDuringPlayer_ = false;  // a device came or went while the player ran
 };
 
 }  // namespace lumivex

@@ -1,5 +1,6 @@
 #include "app/files_controller.h"
 
+#include "app/camera_controller.h"
 #include "app/main_controls.h"
 #include "app/recording_controller.h"
 #include "capture/still/still_capture.h"
@@ -11,6 +12,7 @@
 #include "core/settings_store.h"
 #include "core/write_failure_notice.h"
 #include "library/media_commands.h"
+#include "library/player/player_session.h"
 #include "library/thumbnail_strip.h"
 #include "media/sound_player.h"
 #include "widgets/latch_button.h"
@@ -21,17 +23,26 @@
 namespace lumivex {
 
 FilesController::FilesController(QWidget& window, MainControls& controls, CaptureService& capture, AppContext& context,
-                                 SoundPlayer& sounds, const RecordingController& recording)
+                                 SoundPlayer& sounds, RecordingController& recording, CameraController& camera)
     : window_(window),
       controls_(controls),
       capture_(capture),
       context_(context),
       sounds_(sounds),
-      recording_(recording) {
+      recording_(recording),
+      camera_(camera) {
   ThumbnailStrip* strip = controls_.strip();
   strip->ScanFolders(context_.folders().pictureFolder(), context_.folders().videoFolder());
   media_ = std::make_unique<MediaCommands>(*strip, &window, &window);
   stills_ = std::make_unique<StillCapture>([this](StillKind kind) { capture_.requestStill(kind); });
+  PlayerSession::Hooks hooks;
+  hooks.beforeOpen = [this] {
+    // The recording's frames would be cut off with the graph: the file is closed first.
+    if (recording_.isRecording()) recording_.stopQuietly();
+    camera_.holdForPlayer();
+  };
+  hooks.afterClose = [this] { camera_.resumeAfterPlayer(); };
+  player_ = std::make_unique<PlayerSession>(&window_, &makeGstPlaybackGraph, std::move(hooks));
 }
 
 FilesController::~FilesController() = default;
@@ -82,8 +93,22 @@ void FilesController::refreshStrip() { controls_.strip()->refresh(); }
 
 void FilesController::email() { media_->emailTarget(); }
 
-// The still workspace and the player open here when they land.
+// The still workspace opens here when it lands.
 void FilesController::openPicture(const QString&) {}
-void FilesController::openVideo(const QString&) {}
+
+void FilesController::openVideo(const QString& path) {
+  if (closed_ || path.isEmpty()) return;
+  player_->open(path);
+}
+
+void FilesController::setPlaybackGraphFactory(PlaybackGraphFactory factory) {
+  player_->setGraphFactory(std::move(factory));
+}
+
+void FilesController::shutdown() {
+  closed_ = true;
+  // A player still open goes with its session, which asks for nothing more.
+  player_ = std::make_unique<PlayerSession>(&window_, PlaybackGraphFactory{}, PlayerSession::Hooks{});
+}
 
 }  // namespace lumivex

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/still_kind.h"
+#include "library/player/playback_graph.h"
 
 #include <QString>
 
@@ -11,9 +12,11 @@ class QWidget;
 namespace lumivex {
 
 class AppContext;
+class CameraController;
 class CaptureService;
 class MainControls;
 class MediaCommands;
+class PlayerSession;
 class RecordingController;
 class SoundPlayer;
 class StillCapture;
@@ -24,7 +27,7 @@ class StillCapture;
 class FilesController {
  public:
   FilesController(QWidget& window, MainControls& controls, CaptureService& capture, AppContext& context,
-                  SoundPlayer& sounds, const RecordingController& recording);
+                  SoundPlayer& sounds, RecordingController& recording, CameraController& camera);
   ~FilesController();
 
   // The live view sets its burn-in hook and grab sink here; reports take the scratch still.
@@ -47,9 +50,16 @@ class FilesController {
   // 1274: the file to send is checked here; the e-mail window takes it from there.
   void email();
 
-  // 0x800a and 0x800b.
+  // 0x800a and 0x800b. A video closes a running recording (close only, as Preview does) and releases the
+  // camera for as long as the player runs.
   void openPicture(const QString& path);
   void openVideo(const QString& path);
+  PlayerSession& player() { return *player_; }
+  // The graph the player uses; GStreamer's unless a test sets its own.
+  void setPlaybackGraphFactory(PlaybackGraphFactory factory);
+
+  // The window closes: a running player goes without bringing the camera back.
+  void shutdown();
 
  private:
   QWidget& window_;
@@ -57,9 +67,12 @@ class FilesController {
   CaptureService& capture_;
   AppContext& context_;
   SoundPlayer& sounds_;
-  const RecordingController& recording_;
+  RecordingController& recording_;
+  CameraController& camera_;
   std::unique_ptr<MediaCommands> media_;
   std::unique_ptr<StillCapture> stills_;
+  std::unique_ptr<PlayerSession> player_;
+  bool closed_ = false;
 };
 
 }  // namespace lumivex

@@ -56,7 +56,7 @@ MainWindow::MainWindow(AppContext& context, StartOptions options, std::unique_pt
   recording_ = std::make_unique<RecordingController>(*this, *controls_, *capture_, *sounds_, *screen_);
   camera_ = std::make_unique<CameraController>(*this, *controls_, *capture_, context_.store(), *screen_, *recording_);
   liveTools_ = std::make_unique<LiveToolsController>(*this, *controls_, *capture_, context_, *camera_);
-  files_ = std::make_unique<FilesController>(*this, *controls_, *capture_, context_, *sounds_, *recording_);
+  files_ = std::make_unique<FilesController>(*this, *controls_, *capture_, context_, *sounds_, *recording_, *camera_);
   menus_ = std::make_unique<MenuController>(*this, *controls_, context_, *screen_, *liveTools_, *files_,
                                             [this](int command) { dispatchCommand(command); });
   exports_ = std::make_unique<ExportController>(*this, *liveTools_, *screen_, *files_);
@@ -301,6 +301,7 @@ void MainWindow::shutdown() {
   liveTools_->shutdown();
   if (recording_->isRecording()) recording_->stopQuietly();
   camera_->shutdown();
+  files_->shutdown();
   screen_->shutdown();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/player/playback_graph.h"
+#include "library/player/player_window.h"
 
 #include <QObject>
 #include <QPointer>
@@ -12,8 +13,6 @@
 class QWidget;
 
 namespace lumivex {
-
-class PlayerWindow;
 
 // One player at a time for an owner window. Before a player opens, the owner gets `beforeOpen` (it
 // closes a recording and releases its camera); however the player ends - its close button, the window
@@ -32,6 +31,8 @@ class PlayerSession {
   PlayerSession(const PlayerSession&) = delete;
   PlayerSession& operator=(const PlayerSession&) = delete;
 
+  // For the players opened from now on.
+  void setGraphFactory(PlaybackGraphFactory factory) { factory_ = std::move(factory); }
   // Opens the player on the file; a player already open is closed first.
   void open(const QString& path);
   bool isOpen() const { return !window_.isNull(); }

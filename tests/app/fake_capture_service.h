@@ -40,6 +40,7 @@ class FakeCaptureService : public CaptureService {
   bool fullScreen = false;
   QSize fullScreenArea;
   std::function<void()> listener;
+  std::function<void()> onStop;  // called on every stop, to see what else had happened by then
   bool crosshairOn = false, timeStampOn = false;
   int sizePresets[3] = {0, 0, 0};
 
@@ -57,6 +58,7 @@ class FakeCaptureService : public CaptureService {
   void stop() override {
     ++stops;
     running = false;
+    if (onStop) onStop();
   }
   void release() override { ++releases; }
   bool reinitialiseIfRunning() override {
