@@ -33,11 +33,13 @@ void CanvasController::setRate(const ViewRate& rate, double sizeScale) {
   sizeScale_ = sizeScale;
 }
 
+double CanvasController::unitFactor() const { return unitFactorFor(calibrationState().unitName.text()) * unitScale_; }
+
 UnitConversion CanvasController::conversion() const {
   const CalibrationState& state = calibrationState();
   // Tools chosen without a rate (angles, paint tools) never show a length; keep their arithmetic finite.
   const double rate = rate_.rate > 0 ? rate_.rate : 1.0;
-  return UnitConversion{unitFactor_, rate, state.decimals, state.unitName.text()};
+  return UnitConversion{unitFactor(), rate, state.decimals, state.unitName.text()};
 }
 
 void CanvasController::setTool(CanvasTool tool) {
@@ -342,7 +344,7 @@ void CanvasController::appendShape(std::optional<MeasureShape> shape) {
 void CanvasController::calibrate(MeasureShape& shape) {
   const double pixels = pixelDistance(shape.points[0], shape.points[1]);
   const std::optional<double> actual = host_ ? host_->askCalibrationDistance() : std::nullopt;
-  const LineCalibrationResult result = finishLineCalibration(pixels, unitFactor_, actual, sizeScale_, rate_);
+  const LineCalibrationResult result = finishLineCalibration(pixels, unitFactor(), actual, sizeScale_, rate_);
   if (!shape.labels.isEmpty()) shape.labels[0] = result.label;
   calibration_ = false;
   if (result.calibrated && host_) host_->calibrationMeasured(result.calibrationValue);

@@ -51,10 +51,11 @@ class CanvasController {
   void setPictureArea(const QRect& area) { area_ = area; }
   const QRect& pictureArea() const { return area_; }
 
-  // What new results are computed with: the view's unit factor, its rate and the size scale of its
-  // calibration (rateSizeScale), and the style new records copy.
-  void setUnitFactor(double unitFactor) { unitFactor_ = unitFactor; }
-  double unitFactor() const { return unitFactor_; }
+  // What new results are computed with: the view's pixels per content pixel k (the unit factor is the
+  // current unit's factor times k, so a unit chosen anywhere meanwhile is used at once), its rate and the
+  // size scale of its calibration (rateSizeScale), and the style new records copy.
+  void setUnitScale(double k) { unitScale_ = k; }
+  double unitFactor() const;
   void setRate(const ViewRate& rate, double sizeScale);
   const ViewRate& rate() const { return rate_; }
   void setStyle(const DrawingStyle& style) { style_ = style; }
@@ -160,7 +161,7 @@ class CanvasController {
   LabelCounters* counters_ = nullptr;
   ShapeList shapes_;
   QRect area_{0, 0, 640, 480};
-  double unitFactor_ = kMmFactor;
+  double unitScale_ = 1.0;
   ViewRate rate_;
   double sizeScale_ = 1.0;
   DrawingStyle style_;

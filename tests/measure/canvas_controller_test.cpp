@@ -28,7 +28,7 @@ class CanvasControllerTest : public ::testing::Test {
     c_.setDetector(&detector_);
     c_.setLabelCounters(&counters_);
     c_.setPictureArea(QRect(0, 0, 640, 480));
-    c_.setUnitFactor(kMmFactor);
+    c_.setUnitScale(1.0);
     c_.setRate(ViewRate{20, 10}, 0.5);
   }
   void use(ToolMode mode, int flag = kM) { c_.setTool({mode, flag}); }

@@ -49,7 +49,7 @@ TEST(PictureEdgeDetector, AutomaticCircleAndLineSpacingOnAPicture) {
   CanvasController c;
   c.setHost(&host);
   c.setDetector(&detector);
-  c.setUnitFactor(kMmFactor * 2.5);
+  c.setUnitScale(2.5);
   c.setRate(ViewRate{10, 10}, 1.0);
   c.setTool({ToolMode::AutoCircle, kMeasureFlagMeasure});
   test::clicks(c, {{423, 240}, {320, 344}, {249, 170}});
