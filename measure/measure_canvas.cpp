@@ -87,25 +87,7 @@ void MeasureCanvas::rebuildDisplay() {
   layerValid_ = false;
 }
 
-QImage MeasureCanvas::renderPicture() const {
-  QImage image = full_.copy();
-  if (image.isNull()) return image;
-  QPainter painter(&image);
-  const ShapeTransform transform = ShapeTransform::zoomed(zoom_, zoom_);
-  const ShapeList& shapes = controller_.shapes();
-  const CalibrationState& state = calibrationState();
-  const TotalFormat total{state.decimals, state.unitName.text()};
-  for (int i = 0; i < shapes.count(); ++i) {
-    if (shapes.at(i).selected) {
-      MeasureShape plain = shapes.at(i);
-      plain.selected = false;
-      drawShape(painter, plain, transform, total);
-    } else {
-      drawShape(painter, shapes.at(i), transform, total);
-    }
-  }
-  return image;
-}
+QImage MeasureCanvas::renderPicture() const { return renderShapesOnPicture(full_, controller_.shapes(), zoom_); }
 
 void MeasureCanvas::updateScrollBars() {
   // Decided from the whole area, so a picture that fits exactly shows no scroll bar (and a bar that would
@@ -151,18 +133,20 @@ void MeasureCanvas::forward(CanvasEvent event, QMouseEvent* mouse) {
   const QPoint content = mouse->position().toPoint() + scrollOffset();
   const std::uint64_t revision = controller_.revision();
   const bool changed = controller_.handle(event, button, content);
+  lastRepaint_ = QRect();
   if (controller_.revision() != revision || !layerValid_) {
     layerValid_ = false;
-    lastOverlay_ = QRect();
+    lastOverlay_ = overlayRect();
+    lastRepaint_ = viewport()->rect();
     viewport()->update();
     return;
   }
   if (!changed) return;
   // Only what the overlay covered before and covers now.
   const QRect now = overlayRect();
-  const QRect dirty = lastOverlay_.united(now);
+  lastRepaint_ = lastOverlay_.united(now) & viewport()->rect();
   lastOverlay_ = now;
-  if (!dirty.isEmpty()) viewport()->update(dirty);
+  if (!lastRepaint_.isEmpty()) viewport()->update(lastRepaint_);
 }
 
 void MeasureCanvas::mousePressEvent(QMouseEvent* event) { forward(CanvasEvent::Press, event); }

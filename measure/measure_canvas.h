@@ -49,6 +49,9 @@ class MeasureCanvas : public QAbstractScrollArea, private CanvasHost {
   void setLens(Lens lens) { lens_ = lens; }
   const Lens& lens() const { return lens_; }
 
+  // The view rectangle the last mouse event asked to repaint (empty when nothing changed).
+  QRect lastRepaint() const { return lastRepaint_; }
+
   // The picture was changed in place (image operations, edges): redraw it.
   void pictureChanged();
   // The picture with every shape at full size, none drawn selected: what a save writes.
@@ -99,6 +102,7 @@ class MeasureCanvas : public QAbstractScrollArea, private CanvasHost {
   QPoint layerScroll_;
   std::uint64_t layerRevision_ = 0;
   QRect lastOverlay_;
+  QRect lastRepaint_;
   std::function<std::optional<double>(QWidget*)> askDistance_;
   std::function<void(double)> calibrated_;
 };

@@ -268,4 +268,23 @@ void drawShapes(QPainter& painter, const ShapeList& shapes, const ShapeTransform
   drawShapes(painter, shapes, transform, TotalFormat{state.decimals, state.unitName.text()});
 }
 
+QImage renderShapesOnPicture(const QImage& picture, const ShapeList& shapes, double zoom) {
+  QImage image = picture.convertToFormat(QImage::Format_RGB32);
+  if (image.isNull()) return image;
+  QPainter painter(&image);
+  const ShapeTransform transform = ShapeTransform::zoomed(zoom, zoom);
+  const CalibrationState& state = calibrationState();
+  const TotalFormat total{state.decimals, state.unitName.text()};
+  for (int i = 0; i < shapes.count(); ++i) {
+    if (shapes.at(i).selected) {
+      MeasureShape plain = shapes.at(i);
+      plain.selected = false;
+      drawShape(painter, plain, transform, total);
+    } else {
+      drawShape(painter, shapes.at(i), transform, total);
+    }
+  }
+  return image;
+}
+
 }  // namespace lumivex

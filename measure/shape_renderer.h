@@ -2,6 +2,7 @@
 
 #include "measure/measure_shape.h"
 
+#include <QImage>
 #include <QPoint>
 #include <QString>
 
@@ -41,5 +42,9 @@ void drawShape(QPainter& painter, const MeasureShape& shape, const ShapeTransfor
 void drawShapes(QPainter& painter, const ShapeList& shapes, const ShapeTransform& transform, const TotalFormat& total);
 // With the total formatted from calibrationState().
 void drawShapes(QPainter& painter, const ShapeList& shapes, const ShapeTransform& transform);
+
+// A copy of a full-size picture (top-down) with every shape drawn at zoom picture pixels per stored
+// pixel, none in the selection colour: what a save or a report shows.
+QImage renderShapesOnPicture(const QImage& picture, const ShapeList& shapes, double zoom);
 
 }  // namespace lumivex

@@ -208,6 +208,8 @@ SkinButton* ImageWorkspace::button(int id) const {
 
 LatchButton* ImageWorkspace::latchButton(int id) const { return dynamic_cast<LatchButton*>(button(id)); }
 
+QMenu* ImageWorkspace::openMenu() const { return openMenu_.data(); }
+
 QLineEdit* ImageWorkspace::edit(int id) const {
   const auto it = edits_.find(id);
   return it == edits_.end() ? nullptr : it->second;

@@ -48,7 +48,7 @@ class ImageWorkspace : public QWidget {
   LatchButton* latchButton(int id) const;
   QLineEdit* edit(int id) const;
   // The popup menu shown by the last menu button, while it is open.
-  QMenu* openMenu() const { return openMenu_; }
+  QMenu* openMenu() const;
   bool isMaximisedLayout() const { return maximised_; }
   const ViewRate& rate() const { return rate_; }
 

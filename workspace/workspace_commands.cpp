@@ -5,6 +5,7 @@
 #include "core/control_ids.h"
 #include "core/localisation.h"
 #include "core/prompter.h"
+#include "image/picture_file.h"
 #include "measure/calibration_file.h"
 #include "measure/canvas_tool.h"
 #include "measure/detection/cx_image_view.h"
@@ -17,7 +18,6 @@
 #include "widgets/latch_button.h"
 #include "workspace/image_workspace.h"
 #include "workspace/magnifier_dialog.h"
-#include "workspace/picture_file.h"
 #include "workspace/workspace_exports.h"
 #include "workspace/workspace_menus.h"
 

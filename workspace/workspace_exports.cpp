@@ -4,9 +4,9 @@
 #include "export/cad_drawing.h"
 #include "export/dxf_export_command.h"
 #include "export/word_export.h"
+#include "image/picture_file.h"
 #include "measure/calibration_state.h"
 #include "measure/measure_canvas.h"
-#include "workspace/picture_file.h"
 
 #include <QFileInfo>
 

@@ -7,6 +7,7 @@
 #include "measure/calibration_state.h"
 #include "measure/measure_canvas.h"
 #include "tests/support/temp_home.h"
+#include "widgets/skin_button.h"
 #include "workspace/image_workspace.h"
 
 #include <gtest/gtest.h>

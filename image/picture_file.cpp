@@ -1,4 +1,4 @@
-#include "workspace/picture_file.h"
+#include "image/picture_file.h"
 
 #include "image/cx_image.h"
 
