@@ -1,6 +1,6 @@
 #include "workspace/image_workspace.h"
 
-#include "core/app_message.h"
+#include "core/app_events.h"
 #include "core/control_ids.h"
 #include "core/localisation.h"
 #include "core/prompter.h"
@@ -190,7 +190,7 @@ void ImageWorkspace::createCanvas() {
   if (askDistance_) canvas_->setCalibrationAsker(askDistance_);
   QPointer<ImageWorkspace> self(this);
   canvas_->setCalibrationListener([self](double value) {
-    if (self) postAppMessage(self, msg::kStillCalibrated, 0, 0, QString::number(value, 'g', 17));
+    if (self) postAppEvent<StillCalibratedEvent>(self.data(), value);
   });
   canvas_->show();
   imageChanges_ = savedImageChanges_ = savedShapeChanges_ = 0;
@@ -216,9 +216,8 @@ QLineEdit* ImageWorkspace::edit(int id) const {
 }
 
 bool ImageWorkspace::event(QEvent* event) {
-  if (AppMessageEvent::messageOf(event->type()) == msg::kStillCalibrated) {
-    const auto* message = static_cast<const AppMessageEvent*>(event);
-    onCalibrated(message->text().toDouble());
+  if (const auto* calibrated = appEventCast<StillCalibratedEvent>(event)) {
+    onCalibrated(calibrated->calibration);
     return true;
   }
   return QWidget::event(event);

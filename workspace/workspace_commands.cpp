@@ -1,6 +1,6 @@
 // The workspace's toolbar and menu commands.
 #include "core/app_context.h"
-#include "core/app_message.h"
+#include "core/app_events.h"
 #include "core/capture_state.h"
 #include "core/control_ids.h"
 #include "core/localisation.h"
@@ -339,7 +339,7 @@ void ImageWorkspace::onCalibrated(double value) {
   edits_.at(1132)->setText(valueText);
   deriveRateFor(RateForm::Normal);
   const QString magnification = edits_.at(1130)->text();
-  if (receiver_) postAppMessage(receiver_, msg::kWorkspaceCalibration, 0, 0, magnification + u'\t' + valueText);
+  postAppEvent<WorkspaceCalibrationEvent>(receiver_, magnification, valueText.toDouble());
   if (AppContext::exists()) storeCalibration(magnification, valueText);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/app_context.h"
-#include "core/app_message.h"
+#include "core/app_events.h"
 #include "core/scripted_prompter.h"
 #include "image/cx_image.h"
 #include "measure/calibration_state.h"
@@ -28,8 +28,9 @@ namespace lumivex::test {
 class MessageSink : public QObject {
  public:
   bool event(QEvent* event) override {
-    if (const int message = AppMessageEvent::messageOf(event->type())) {
-      messages.push_back({message, static_cast<AppMessageEvent*>(event)->text()});
+    if (const auto* calibration = appEventCast<WorkspaceCalibrationEvent>(event)) {
+      messages.push_back(
+          {calibration->message(), calibration->magnification + u'\t' + QString::number(calibration->calibration)});
       return true;
     }
     return QObject::event(event);
