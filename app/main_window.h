@@ -52,6 +52,7 @@ class MainWindow : public QWidget {
   MenuController& menus() { return *menus_; }
   FilesController& files() { return *files_; }
   ExportController& exports() { return *exports_; }
+  SoundPlayer& sounds() { return *sounds_; }
 
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

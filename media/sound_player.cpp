@@ -24,6 +24,7 @@ SoundPlayer::~SoundPlayer() {
 }
 
 bool SoundPlayer::play(int soundId) {
+  requested_.push_back(soundId);
   if (!AppContext::exists()) return false;
   return playFile(AppContext::current().paths().findResource(QStringLiteral("sounds/%1.wav").arg(soundId)));
 }

@@ -25,6 +25,8 @@ class SoundPlayer {
   bool play(int soundId);
   bool playFile(const QString& path);
   int activeCount() const { return static_cast<int>(active_.size()); }
+  // Every id play() was asked for, in order, whether or not a device played it.
+  const std::vector<int>& requested() const { return requested_; }
 
  private:
   struct Playing {
@@ -35,6 +37,7 @@ class SoundPlayer {
   static void stopAndRelease(Playing& playing);
 
   std::vector<Playing> active_;
+  std::vector<int> requested_;
   QTimer reaper_;
 };
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/app_events.h"
+#include "tests/support/wait_until.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
 
@@ -35,15 +35,9 @@ class MessageLog : public QObject {
   std::vector<std::pair<int, int>> messages;
 };
 
-// Runs the event loop until the condition holds or the time is up.
-inline bool waitFor(const std::function<bool()>& condition, int milliseconds = 5000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition()) {
-    if (timer.elapsed() > milliseconds) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
+// Runs the event loop until the condition holds; see waitUntil.
+inline bool waitFor(const std::function<bool()>& condition, int milliseconds = kWaitDeadlineMs) {
+  return waitUntil(condition, milliseconds);
 }
 
 }  // namespace lumivex::test

@@ -1,5 +1,6 @@
 #include "core/single_instance.h"
 #include "tests/support/temp_home.h"
+#include "tests/support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,7 @@ TEST(SingleInstanceTest, SecondProgramExitsSilentlyWithStatusZero) {
   process.setProcessChannelMode(QProcess::MergedChannels);
   process.start(qEnvironmentVariable("LUMIVEX_BINARY_DIR") + QStringLiteral("/app/lumivex"), {});
   ASSERT_TRUE(process.waitForStarted());
-  ASSERT_TRUE(process.waitForFinished(5000));
+  ASSERT_TRUE(process.waitForFinished(test::kWaitDeadlineMs));
   EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(process.exitCode(), 0);
   EXPECT_TRUE(process.readAll().isEmpty());

@@ -33,7 +33,7 @@ class ThumbnailStripTest : public ::testing::Test {
     for (int n = 1; n <= count; ++n) ASSERT_TRUE(test::writePicture(picture(n), {160, 120}, Qt::gray, "JPG"));
   }
   Slots settledSlots(ThumbnailStrip& strip) {
-    EXPECT_TRUE(strip.waitForThumbnails());
+    EXPECT_TRUE(strip.waitForThumbnails(30000));
     return strip.slotEntries();
   }
 

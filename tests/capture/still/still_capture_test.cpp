@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QRegularExpression>
 
+#include <cerrno>
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -190,6 +191,38 @@ TEST_F(StillCaptureTest, ArrivalDecidesRestartAndSound) {
     EXPECT_EQ(arrival.restart, c.restart) << static_cast<int>(c.kind) << c.recording;
     EXPECT_TRUE(arrival.playShutter);  // the flag stays set until a grab
   }
+}
+
+// A still that cannot be written: no file, no shutter, and the reason handed up once per burst (the
+// arrivals of one request chain); a written still or a new Camera command starts a new burst.
+TEST_F(StillCaptureTest, FailedStillsAreSilentForTheShutterAndReportedOncePerBurst) {
+  TestFrame frame(320, 240);
+  StillCapture capture([](StillKind) {});
+  std::vector<bool> reported;
+  const auto arrive = [&](bool written) {
+    AtomicFile::setFaultHook(
+        [written](AtomicFile::Step step) { return !written && step == AtomicFile::Step::Write ? ENOSPC : 0; });
+    const StillCapture::Arrival arrival = capture.stillArrived(StillKind::Command, frame.view(), QString(), false);
+    AtomicFile::setFaultHook({});
+    EXPECT_EQ(arrival.path.has_value(), written);
+    EXPECT_EQ(arrival.playShutter, written);
+    if (arrival.failure) {
+      EXPECT_EQ(arrival.failure->result.reason, QString::fromLocal8Bit(std::strerror(ENOSPC)));
+      EXPECT_TRUE(arrival.failure->path.startsWith(pictures_));
+    }
+    reported.push_back(arrival.failure.has_value());
+  };
+  capture.takePicture();
+  arrive(false);
+  arrive(false);
+  arrive(false);
+  capture.takePicture();
+  arrive(false);
+  arrive(true);
+  arrive(false);
+  EXPECT_EQ(reported, (std::vector<bool>{true, false, false, true, false, true}));
+  EXPECT_EQ(pictureFiles().size(), 1);
+  EXPECT_TRUE(prompter_->records().empty());  // the window shows it, not the capture side
 }
 
 TEST_F(StillCaptureTest, BadFramesAndNamesAreRefused) {
