@@ -309,8 +309,8 @@ std::optional<PlaybackEvent> GstPlaybackGraph::interpret(GstMessage* message) {
         gchar* description = gst_missing_plugin_message_get_description(message);
         const QString what = QString::fromUtf8(description ? description : "unknown");
         g_free(description);
-        if (!errorLogged_)
-          qCWarning(lcPlayer).noquote() << "cannot play" << path_ << ": no decoder installed for" << what;
+        // Not necessarily fatal (without its sound decoder a file still plays its picture): no "cannot".
+        if (!errorLogged_) qCWarning(lcPlayer).noquote() << path_ << ": no decoder installed for" << what;
         errorLogged_ = true;
       }
       return std::nullopt;
