@@ -16,6 +16,7 @@
 #include "library/thumbnail_strip.h"
 #include "media/sound_player.h"
 #include "widgets/latch_button.h"
+#include "workspace/image_workspace.h"
 
 #include <QLineEdit>
 #include <QWidget>
@@ -93,8 +94,39 @@ void FilesController::refreshStrip() { controls_.strip()->refresh(); }
 
 void FilesController::email() { media_->emailTarget(); }
 
-// The still workspace opens here when it lands.
-void FilesController::openPicture(const QString&) {}
+void FilesController::openPicture(const QString& path, PictureOrigin origin) {
+  if (closed_ || path.isEmpty()) return;
+  if (ImageWorkspace* workspace = ImageWorkspace::open(path, &window_, &window_)) {
+    workspaces_.emplace_back(workspace);
+    return;
+  }
+  const QString text =
+      origin == PictureOrigin::Strip
+          ? LookupText("PictureNotOpen", 128, QStringLiteral("the picture not open,please check the file exist!"))
+          : LookupText("OpenFileFail", 128, QStringLiteral("Can not Open file"));
+  prompter().message(&window_, LookupText("MsgTitle", 64, QStringLiteral("Lumivex")), text, MessageIcon::Warning,
+                     MessageButtons::Ok);
+}
+
+std::vector<ImageWorkspace*> FilesController::workspaces() const {
+  std::vector<ImageWorkspace*> open;
+  for (const QPointer<ImageWorkspace>& workspace : workspaces_) {
+    if (workspace && workspace->isVisible()) open.push_back(workspace.data());
+  }
+  return open;
+}
+
+bool FilesController::mayCloseWorkspaces() {
+  bool unsaved = false;
+  for (ImageWorkspace* workspace : workspaces()) unsaved = unsaved || workspace->hasUnsavedChanges();
+  if (!unsaved) return true;
+  const MessageAnswer answer = prompter().message(
+      &window_, LookupText("MsgTitle", 64, QStringLiteral("Lumivex")),
+      LookupText("CloseUnsavedPictures", 256,
+                 QStringLiteral("Some open pictures have measurements or changes that are not saved. Close them?")),
+      MessageIcon::Warning, MessageButtons::YesNo);
+  return answer == MessageAnswer::Yes;
+}
 
 void FilesController::openVideo(const QString& path) {
   if (closed_ || path.isEmpty()) return;
@@ -107,6 +139,8 @@ void FilesController::setPlaybackGraphFactory(PlaybackGraphFactory factory) {
 
 void FilesController::shutdown() {
   closed_ = true;
+  for (ImageWorkspace* workspace : workspaces()) workspace->closeWithoutAsking();
+  workspaces_.clear();
   // A player still open goes with its session, which asks for nothing more.
   player_ = std::make_unique<PlayerSession>(&window_, PlaybackGraphFactory{}, PlayerSession::Hooks{});
 }

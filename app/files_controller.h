@@ -3,9 +3,11 @@
 #include "core/still_kind.h"
 #include "library/player/playback_graph.h"
 
+#include <QPointer>
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 class QWidget;
 
@@ -17,6 +19,7 @@ class CaptureService;
 class MainControls;
 class MediaCommands;
 class PlayerSession;
+class ImageWorkspace;
 class RecordingController;
 class SoundPlayer;
 class StillCapture;
@@ -50,15 +53,24 @@ class FilesController {
   // 1274: the file to send is checked here; the e-mail window takes it from there.
   void email();
 
-  // 0x800a and 0x800b. A video closes a running recording (close only, as Preview does) and releases the
-  // camera for as long as the player runs.
-  void openPicture(const QString& path);
+  // Where a picture to open comes from: the strip's 0x800a, or the program's command line (also handed on
+  // by a later start). A picture that cannot be read opens no window; the strip says "the picture not
+  // open,...", the command line "Can not Open file".
+  enum class PictureOrigin { Strip, CommandLine };
+  // 0x800a: a workspace of its own for the picture; any number may be open at once.
+  void openPicture(const QString& path, PictureOrigin origin = PictureOrigin::Strip);
+  std::vector<ImageWorkspace*> workspaces() const;
+  // Before the main window closes: asks once when any workspace holds unsaved work. False: stay open.
+  bool mayCloseWorkspaces();
+
+  // 0x800b. A video closes a running recording (close only, as Preview does) and releases the camera for
+  // as long as the player runs.
   void openVideo(const QString& path);
   PlayerSession& player() { return *player_; }
   // The graph the player uses; GStreamer's unless a test sets its own.
   void setPlaybackGraphFactory(PlaybackGraphFactory factory);
 
-  // The window closes: a running player goes without bringing the camera back.
+  // The window closes: a running player goes without bringing the camera back, open workspaces close.
   void shutdown();
 
  private:
@@ -72,6 +84,7 @@ class FilesController {
   std::unique_ptr<MediaCommands> media_;
   std::unique_ptr<StillCapture> stills_;
   std::unique_ptr<PlayerSession> player_;
+  std::vector<QPointer<ImageWorkspace>> workspaces_;
   bool closed_ = false;
 };
 

@@ -290,6 +290,11 @@ void MainWindow::changeEvent(QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // Open workspaces close with the window; unsaved work in any of them is asked about once.
+  if (!closed_ && !files_->mayCloseWorkspaces()) {
+    event->ignore();
+    return;
+  }
   shutdown();
   event->accept();
 }

@@ -1,8 +1,10 @@
 #include "app/startup.h"
 
+#include "app/files_controller.h"
 #include "app/main_window.h"
 #include "capture/gst_capture_service.h"
 #include "core/app_context.h"
+#include "core/instance_handoff.h"
 #include "core/single_instance.h"
 #include "widgets/widget_prompter.h"
 
@@ -10,21 +12,40 @@
 #include <QCommandLineParser>
 
 namespace lumivex {
+namespace {
+
+void describe(QCommandLineParser& parser, const QCommandLineOption& demo) {
+  parser.setApplicationDescription(QStringLiteral("Lumivex: live picture, stills, videos and measurements."));
+  parser.addHelpOption();
+  parser.addOption(demo);
+  parser.addPositionalArgument(QStringLiteral("PICTURE"),
+                               QStringLiteral("BMP or JPEG pictures to open, each in a workspace of its own."),
+                               QStringLiteral("[PICTURE...]"));
+}
+
+}  // namespace
 
 int runLumivex(int argc, char** argv) {
-  // A second instance ends silently: no window, no message, status 0.
+  const QCommandLineOption demo(QStringLiteral("demo-camera"),
+                                QStringLiteral("Add the built-in simulated camera to the device list."));
   SingleInstance instance;
-  if (instance.anotherInstanceRunning()) return 0;
+  if (instance.anotherInstanceRunning()) {
+    // A second start ends with status 0, handing its pictures (if any) to the program that runs.
+    QCoreApplication core(argc, argv);
+    QCommandLineParser parser;
+    describe(parser, demo);
+    parser.parse(QCoreApplication::arguments());
+    const QStringList pictures = parser.positionalArguments();
+    if (!pictures.isEmpty()) InstanceHandoff::send(pictures);
+    return 0;
+  }
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Lumivex"));
   QApplication::setOrganizationName(QStringLiteral("Lumivex"));
 
   QCommandLineParser parser;
-  parser.addHelpOption();
-  const QCommandLineOption demo(QStringLiteral("demo-camera"),
-                                QStringLiteral("Add the built-in simulated camera to the device list."));
-  parser.addOption(demo);
+  describe(parser, demo);
   parser.process(app);
 
   installPrompter(std::make_unique<WidgetPrompter>());
@@ -32,9 +53,17 @@ int runLumivex(int argc, char** argv) {
 
   int status = 0;
   {
+    // Pictures handed over by later starts wait until the window exists.
+    QStringList handedOver;
+    InstanceHandoff handoff([&handedOver](const QStringList& paths) { handedOver += paths; });
     const StartOptions options{parser.isSet(demo)};
     MainWindow window(context, options, makeCaptureService(options.demoCamera));
     window.show();
+    const auto open = [&window](const QStringList& paths) {
+      for (const QString& path : paths) window.files().openPicture(path, FilesController::PictureOrigin::CommandLine);
+    };
+    handoff.setReceiver(open);
+    open(parser.positionalArguments() + handedOver);
     status = QApplication::exec();
   }
   installPrompter(nullptr);
