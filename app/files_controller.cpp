@@ -92,7 +92,14 @@ void FilesController::showVideoFolder() {
 
 void FilesController::refreshStrip() { controls_.strip()->refresh(); }
 
-void FilesController::email() { media_->emailTarget(); }
+void FilesController::email() {
+  const std::optional<QString> file = media_->emailTarget();
+  if (!file || closed_) return;
+  MailSender sender(
+      *file, mailEnvironment_ ? *mailEnvironment_ : MailSender::defaultEnvironment(context_.paths().programFolder),
+      &window_);
+  sender.exec();
+}
 
 void FilesController::openPicture(const QString& path, PictureOrigin origin) {
   if (closed_ || path.isEmpty()) return;

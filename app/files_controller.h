@@ -1,12 +1,14 @@
 #pragma once
 
 #include "core/still_kind.h"
+#include "export/mail_sender.h"
 #include "library/player/playback_graph.h"
 
 #include <QPointer>
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QWidget;
@@ -50,8 +52,11 @@ class FilesController {
   void showPictureFolder();
   void showVideoFolder();
   void refreshStrip();
-  // 1274: the file to send is checked here; the e-mail window takes it from there.
+  // 1274: the strip's current picture or video goes to the mail through the waiting window, which
+  // tells the outcome and closes by itself.
   void email();
+  // The mail folders and transport; the desktop's unless a test sets its own.
+  void setMailEnvironment(MailSender::Environment environment) { mailEnvironment_ = std::move(environment); }
 
   // Where a picture to open comes from: the strip's 0x800a, or the program's command line (also handed on
   // by a later start). A picture that cannot be read opens no window; the strip says "the picture not
@@ -85,6 +90,7 @@ class FilesController {
   std::unique_ptr<StillCapture> stills_;
   std::unique_ptr<PlayerSession> player_;
   std::vector<QPointer<ImageWorkspace>> workspaces_;
+  std::optional<MailSender::Environment> mailEnvironment_;
   bool closed_ = false;
 };
 
