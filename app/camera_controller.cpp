@@ -115,6 +115,8 @@ void CameraController::reconnect() {
     tellVideoSettings();
     return;
   }
+  // The camera went away (or is being rebuilt): a recording ends as F4 ends it, complete and listed.
+  recording_.stopForLostCamera();
   tellVideoSettings();
   capture_.stop();
   if (capture_.connectDevice() == CaptureService::ConnectResult::Connected) {

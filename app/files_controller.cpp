@@ -65,6 +65,7 @@ void FilesController::onStillReady(StillKind kind) {
       kind, StillCapture::frameFromDib(dib), controls_.magnificationEdit()->text(), recording_.isRecording());
   if (arrival.path) {
     controls_.strip()->AddCapturedPicture(*arrival.path);
+    if (stillSaved_) stillSaved_(kind, *arrival.path);
     if (arrival.restart) capture_.restart();
   }
   if (arrival.playShutter) sounds_.play(ids::kSoundShutter);

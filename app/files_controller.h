@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -44,6 +45,8 @@ class FilesController {
   void takePicture();
   // 0x8001: saves the buffered frame as a still and shows it in the strip.
   void onStillReady(StillKind kind);
+  // Told of every still saved (a timed series collects its own).
+  void setStillSaved(std::function<void(StillKind, const QString&)> saved) { stillSaved_ = std::move(saved); }
   // 1314 and 1315 of the video-area menu.
   void setStillFormat(bool bmp);
   bool stillFormatIsBmp() const;
@@ -92,6 +95,7 @@ class FilesController {
   std::vector<QPointer<ImageWorkspace>> workspaces_;
   std::optional<MailSender::Environment> mailEnvironment_;
   bool closed_ = false;
+  std::function<void(StillKind, const QString&)> stillSaved_;
 };
 
 }  // namespace lumivex

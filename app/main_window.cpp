@@ -10,9 +10,11 @@
 #include "app/recording_controller.h"
 #include "app/screen_controller.h"
 #include "app/video_area.h"
+#include "capture/recorder/ffmpeg_recorder.h"
 #include "core/app_context.h"
 #include "core/app_events.h"
 #include "core/capture_service.h"
+#include "core/control_ids.h"
 #include "core/language_table.h"
 #include "core/localisation.h"
 #include "core/startup_settings.h"
@@ -40,7 +42,9 @@ MainWindow::MainWindow(AppContext& context, StartOptions options, std::unique_pt
       capture_(capture ? std::move(capture) : std::make_unique<NullCaptureService>()),
       sounds_(std::make_unique<SoundPlayer>()),
       tipStyle_(std::make_unique<TipDelayStyle>()) {
-  (void)options;  // the capture service was made for them by start-up
+  // The capture service was made for the options by start-up; the recorder may come with them.
+  std::shared_ptr<Recorder> recorder =
+      options.recorder ? options.recorder : std::make_shared<FfmpegRecorder>(context_.recordingLock());
   // The language and the stored settings come first: every text below is looked up in them.
   loadStartupSettings(context_);
   setObjectName(QStringLiteral("102"));
@@ -53,13 +57,18 @@ MainWindow::MainWindow(AppContext& context, StartOptions options, std::unique_pt
   layout.onClicked = [this](int id) { dispatchCommand(id); };
   controls_ = std::make_unique<MainControls>(*this, layout);
   screen_ = std::make_unique<ScreenController>(*this, *controls_, *capture_);
-  recording_ = std::make_unique<RecordingController>(*this, *controls_, *capture_, *sounds_, *screen_);
+  recording_ = std::make_unique<RecordingController>(*this, *controls_, *capture_, *sounds_, *screen_, context_,
+                                                     std::move(recorder));
   camera_ = std::make_unique<CameraController>(*this, *controls_, *capture_, context_.store(), *screen_, *recording_);
   liveTools_ = std::make_unique<LiveToolsController>(*this, *controls_, *capture_, context_, *camera_);
   files_ = std::make_unique<FilesController>(*this, *controls_, *capture_, context_, *sounds_, *recording_, *camera_);
   menus_ = std::make_unique<MenuController>(*this, *controls_, context_, *screen_, *liveTools_, *files_,
                                             [this](int command) { dispatchCommand(command); });
   exports_ = std::make_unique<ExportController>(*this, *liveTools_, *screen_, *files_);
+  recording_->setConnectedQuery([this] { return camera_->isConnected(); });
+  recording_->setPreviewCommand([this] { dispatchCommand(ids::kPreview); });
+  files_->setStillSaved([this](StillKind kind, const QString& path) { recording_->stillSaved(kind, path); });
+  files_->media().setInUse([this](const QString& path) { return recording_->isFileInUse(path); });
   screen_->setBeforeEnter([this] { liveTools_->hooks().clearPendingInput(); });
   screen_->setAfterLeave([this] { files_->refreshStrip(); });
   controls_->videoArea()->setMouseHandler([this](QMouseEvent* event) { onVideoMouse(event); });
@@ -304,7 +313,8 @@ void MainWindow::shutdown() {
   closed_ = true;
   commands_.close();
   liveTools_->shutdown();
-  if (recording_->isRecording()) recording_->stopQuietly();
+  // Closes a recording quietly: the capture size and CapConfig.dat stay as they are.
+  recording_->shutdown();
   camera_->shutdown();
   files_->shutdown();
   screen_->shutdown();

@@ -18,6 +18,7 @@ class FilesController;
 class LiveToolsController;
 class MainControls;
 class MenuController;
+class Recorder;
 class RecordingController;
 class ScreenController;
 class SoundPlayer;
@@ -25,6 +26,8 @@ class TipDelayStyle;
 
 struct StartOptions {
   bool demoCamera = false;
+  // What records videos; the FFmpeg recorder on the process's recording lock when null (tests pass a fake).
+  std::shared_ptr<Recorder> recorder;
 };
 
 // The program's only top-level window while it runs: the skinned, borderless main window. It keeps the

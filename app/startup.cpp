@@ -56,7 +56,8 @@ int runLumivex(int argc, char** argv) {
     // Pictures handed over by later starts wait until the window exists.
     QStringList handedOver;
     InstanceHandoff handoff([&handedOver](const QStringList& paths) { handedOver += paths; });
-    const StartOptions options{parser.isSet(demo)};
+    StartOptions options;
+    options.demoCamera = parser.isSet(demo);
     MainWindow window(context, options, makeCaptureService(options.demoCamera));
     window.show();
     const auto open = [&window](const QStringList& paths) {

@@ -77,13 +77,12 @@ void BM_WriteFrame(benchmark::State& state) {
     return;
   }
   const auto frame = cameraFrame(frameWidth, frameHeight, 1);
-  const FrameHeader header = FrameHeader::forSize(frameWidth, frameHeight);
   for (auto _ : state) {
     state.PauseTiming();
     while (recorder.framesQueued() > 0) std::this_thread::yield();
     ns += 200'000'000;
     state.ResumeTiming();
-    recorder.writeFrame(header, frame.data(), frameWidth * 3, 0);
+    recorder.writeFrame(frame.data(), frameWidth, frameHeight, frameWidth * 3, 0);
   }
   const RecordingResult result = recorder.close();
   state.counters["dropped"] = static_cast<double>(result.framesDropped);

@@ -54,7 +54,7 @@ void FrameHandler::onFrame(const std::uint8_t* topDown, int width, int height, i
   } else {
     buffer_.store(header, topDown, srcStride, sampleTime);
   }
-  if (recorder) recorder->writeFrame(header, topDown, srcStride, sampleTime);
+  if (recorder) recorder->writeFrame(topDown, width, height, srcStride, sampleTime);
   composer_.compose(topDown, width, height, srcStride);
   if (listener && *listener) (*listener)();
 }

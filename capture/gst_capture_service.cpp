@@ -45,9 +45,9 @@ bool GstCaptureService::reinitialiseIfRunning() {
   return true;
 }
 
-void GstCaptureService::setCaptureSize(SizePreset preset) {
+bool GstCaptureService::applyCaptureSize(SizePreset preset) {
   const QSize size = SizePresets::size(static_cast<int>(preset), window_.highResolutionModel());
-  window_.setCaptureSize(size.width(), size.height());
+  return window_.setCaptureSize(size.width(), size.height());
 }
 
 QString GstCaptureService::deviceName() const {

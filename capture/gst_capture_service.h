@@ -29,7 +29,9 @@ class GstCaptureService : public CaptureService {
   void handleGraphEvent() override { window_.handleGraphEvent(); }
   QImage composedFrame() const override { return window_.composer().latest(); }
   void requestStill(StillKind kind) override { window_.requestStill(kind); }
-  void setCaptureSize(SizePreset preset) override;
+  void setCaptureSize(SizePreset preset) override { applyCaptureSize(preset); }
+  bool applyCaptureSize(SizePreset preset) override;
+  void setFrameSink(std::shared_ptr<FrameSink> sink) override { window_.frameHandler().setRecorder(std::move(sink)); }
   void setFullScreen(bool on, QSize area) override { window_.fullScreenChanged(on, area); }
   void setSnapshotKeyEnabled(bool enabled) override { window_.setSnapshotKeyEnabled(enabled); }
   void setCrosshair(bool on) override { window_.composer().setCrosshair(on); }

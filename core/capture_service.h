@@ -2,6 +2,7 @@
 
 #include "core/device_change.h"
 #include "core/frame_overlay.h"
+#include "core/frame_sink.h"
 #include "core/still_kind.h"
 
 #include <QByteArray>
@@ -74,6 +75,13 @@ class CaptureService {
   }
   // Recorded seconds drawn with each frame while above 0.
   virtual void setRecordingSeconds(int seconds) { (void)seconds; }
+  // F10-F12 and the recorder dialog: sets the size and says whether the camera took it.
+  virtual bool applyCaptureSize(SizePreset preset) {
+    setCaptureSize(preset);
+    return true;
+  }
+  // Every frame goes to the sink (a recording) until it is replaced or cleared. Thread-safe.
+  virtual void setFrameSink(std::shared_ptr<FrameSink> sink) { (void)sink; }
   // 15, 14 or 5 by the capture size (the recorder's frame rate class).
   virtual int rateClass() const { return 5; }
   // The video settings dialog (command 1016), a child of parent that the parent owns; null without a

@@ -252,6 +252,11 @@ void MediaCommands::deleteCurrent() {
   const std::optional<QString> path = currentOrWarn();
   if (!path) return;
   if (!askYesNo(LookupText("SureDelete", 128, QStringLiteral("Are you sure to delete?")))) return;
+  // Linux would let the file being recorded go; the recording would then be lost when it closes.
+  if (inUse(*path)) {
+    tellInUse({QFileInfo(*path).fileName()});
+    return;
+  }
   if (::unlink(QFile::encodeName(*path).constData()) != 0) {
     const QString error = QString::fromLocal8Bit(std::strerror(errno));
     prompter().message(parent_, QStringLiteral("Capture"), error, MessageIcon::Error, MessageButtons::Ok);
@@ -273,10 +278,26 @@ void MediaCommands::runDeleteAll(const QString& ext) {
   QString folder;
   if (isPictureExtension(ext)) folder = strip_.pictureFolder();
   if (isVideoExtension(ext)) folder = strip_.videoFolder();
+  QStringList kept;
   if (!folder.isEmpty()) {
-    for (const QString& name : filesOf(folder, false)) QFile::remove(folder + QLatin1Char('/') + name);
+    for (const QString& name : filesOf(folder, false)) {
+      const QString file = folder + QLatin1Char('/') + name;
+      if (inUse(file)) {
+        kept << name;
+        continue;
+      }
+      QFile::remove(file);
+    }
   }
   strip_.clearShownList();
+  if (!kept.isEmpty()) tellInUse(kept);
+}
+
+void MediaCommands::tellInUse(const QStringList& names) {
+  prompter().message(parent_, title(),
+                     LookupText("FileInUse", 128, QStringLiteral("This video is being recorded and was not deleted:")) +
+                         QLatin1Char('\n') + names.join(QLatin1Char('\n')),
+                     MessageIcon::Warning, MessageButtons::Ok);
 }
 
 std::optional<QString> MediaCommands::emailTarget() { return currentOrWarn(); }

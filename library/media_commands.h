@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QObject;
@@ -21,6 +22,10 @@ class MediaCommands {
  public:
   // receiver gets 0x800a (open a picture) and 0x800b (open a video) with the path as the message text.
   MediaCommands(ThumbnailStrip& strip, QObject* receiver, QWidget* dialogParent = nullptr);
+
+  // Files the delete commands must leave alone (the video being recorded, the compressor's scratch
+  // file): they are skipped, and the user is told.
+  void setInUse(std::function<bool(const QString& path)> inUse) { inUse_ = std::move(inUse); }
 
   // Runs 1234, 1235, 1300, 1236 or 410; false for any other command.
   bool run(int command);
@@ -47,10 +52,13 @@ class MediaCommands {
   void warn(const QString& title, const QString& text);
   bool askYesNo(const QString& text);
   void runDeleteAll(const QString& extension);
+  bool inUse(const QString& path) const { return inUse_ && inUse_(path); }
+  void tellInUse(const QStringList& names);
 
   ThumbnailStrip& strip_;
   QObject* receiver_;
   QWidget* parent_;
+  std::function<bool(const QString&)> inUse_;
 };
 
 }  // namespace lumivex

@@ -25,6 +25,7 @@ SoundPlayer::~SoundPlayer() {
 
 bool SoundPlayer::play(int soundId) {
   requested_.push_back(soundId);
+  if (listener_) listener_(soundId);
   if (!AppContext::exists()) return false;
   return playFile(AppContext::current().paths().findResource(QStringLiteral("sounds/%1.wav").arg(soundId)));
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,6 +28,8 @@ class SoundPlayer {
   int activeCount() const { return static_cast<int>(active_.size()); }
   // Every id play() was asked for, in order, whether or not a device played it.
   const std::vector<int>& requested() const { return requested_; }
+  // Told of every sound asked for, before it starts (tests listen here).
+  void setPlayListener(std::function<void(int soundId)> listener) { listener_ = std::move(listener); }
 
  private:
   struct Playing {
@@ -39,6 +42,7 @@ class SoundPlayer {
   std::vector<Playing> active_;
   std::vector<int> requested_;
   QTimer reaper_;
+  std::function<void(int)> listener_;
 };
 
 }  // namespace lumivex

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <mutex>
+#include <optional>
 #include <vector>
 
 namespace lumivex {
@@ -35,8 +37,28 @@ QString CompressorProbe::test(const QString& videoFolder, QSize size, int rate, 
 
 QString CompressorProbe::testAndUse(const QString& videoFolder, QSize size, int rate,
                                     const CompressionOptions& options) {
+  // F3 tests the default every time; the same options at the same size and rate passed already, and a
+  // 1600 x 1200 test costs the GUI thread a frame's compression.
+  struct Passed {
+    QString folder;
+    QSize size;
+    int rate = 0;
+    CompressionOptions options;
+    bool operator==(const Passed&) const = default;
+  };
+  static std::mutex lock;
+  static std::optional<Passed> last;
+  const Passed now{videoFolder, size, rate, options};
+  {
+    std::lock_guard guard(lock);
+    if (last == now && CompressionSettings::current() == options) return {};
+  }
   QString error = test(videoFolder, size, rate, options);
-  if (error.isEmpty()) CompressionSettings::replace(options);
+  if (error.isEmpty()) {
+    CompressionSettings::replace(options);
+    std::lock_guard guard(lock);
+    last = now;
+  }
   return error;
 }
 

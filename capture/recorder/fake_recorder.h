@@ -25,11 +25,11 @@ class FakeRecorder : public Recorder {
     frames_ = 0;
     return {};
   }
-  void writeFrame(const FrameHeader& header, const std::uint8_t*, int, std::int64_t) override {
+  void writeFrame(const std::uint8_t*, int width, int height, int, std::int64_t) override {
     if (!recording_) return;
     frames_.fetch_add(1);
     std::lock_guard lock(mutex_);
-    lastSize_ = QSize(header.width, header.height);
+    lastSize_ = QSize(width, height);
   }
   RecordingResult close() override {
     if (!recording_) return {};

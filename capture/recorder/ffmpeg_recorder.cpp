@@ -67,8 +67,9 @@ QString FfmpegRecorder::start(const RecordingFormat& format) {
   return {};
 }
 
-void FfmpegRecorder::writeFrame(const FrameHeader& header, const std::uint8_t* topDown, int stride, std::int64_t) {
-  if (!topDown || header.width <= 0 || header.height <= 0) return;
+void FfmpegRecorder::writeFrame(const std::uint8_t* topDown, int frameWidth, int frameHeight, int stride,
+                                std::int64_t) {
+  if (!topDown || frameWidth <= 0 || frameHeight <= 0) return;
   const auto now = now_();
   std::lock_guard lock(lock_);
   if (!accepting_) return;
@@ -76,23 +77,26 @@ void FfmpegRecorder::writeFrame(const FrameHeader& header, const std::uint8_t* t
   if (!index) return;  // ahead of the stream's rate: not wanted, nothing copied
   FrameRing::Slot* slot = ring_->freeSlot();
   if (!slot) {
+    // The encoder is behind: this position of the stream stays empty (counted once, not once per
+    // camera frame that arrives while it lasts).
     ++dropped_;
+    pacer_->commit(*index, now);
     return;
   }
-  copyInto(*slot, header, topDown, stride);
+  copyInto(*slot, topDown, frameWidth, frameHeight, stride);
   slot->index = *index;
   pacer_->commit(*index, now);
   ring_->push();
   wake_.notify_one();
 }
 
-void FfmpegRecorder::copyInto(FrameRing::Slot& slot, const FrameHeader& header, const std::uint8_t* topDown,
+void FfmpegRecorder::copyInto(FrameRing::Slot& slot, const std::uint8_t* topDown, int frameWidth, int frameHeight,
                               int stride) {
   const int width = size_.width();
   const int height = size_.height();
   const std::size_t rowBytes = static_cast<std::size_t>(width) * 3u;
   std::uint8_t* out = slot.pixels.data();
-  if (header.width == width && header.height == height) {
+  if (frameWidth == width && frameHeight == height) {
     for (int y = 0; y < height; ++y) {
       std::memcpy(out + rowBytes * static_cast<std::size_t>(y), topDown + static_cast<std::ptrdiff_t>(stride) * y,
                   rowBytes);
@@ -102,16 +106,16 @@ void FfmpegRecorder::copyInto(FrameRing::Slot& slot, const FrameHeader& header, 
   // Another size (F10-F12, the settings dialog, a reconnection): nearest neighbour onto the stream's
   // size, reading only inside the frame.
   ++resized_;
-  if (columnsFor_ != header.width || static_cast<int>(columns_.size()) != width) {
+  if (columnsFor_ != frameWidth || static_cast<int>(columns_.size()) != width) {
     columns_.resize(static_cast<std::size_t>(width));
     for (int x = 0; x < width; ++x) {
-      const long long source = static_cast<long long>(x) * header.width / width;
+      const long long source = static_cast<long long>(x) * frameWidth / width;
       columns_[static_cast<std::size_t>(x)] = static_cast<int>(source) * 3;
     }
-    columnsFor_ = header.width;
+    columnsFor_ = frameWidth;
   }
   for (int y = 0; y < height; ++y) {
-    const int sy = static_cast<int>(static_cast<long long>(y) * header.height / height);
+    const int sy = static_cast<int>(static_cast<long long>(y) * frameHeight / height);
     const std::uint8_t* in = topDown + static_cast<std::ptrdiff_t>(stride) * sy;
     std::uint8_t* row = out + rowBytes * static_cast<std::size_t>(y);
     for (int x = 0; x < width; ++x) {

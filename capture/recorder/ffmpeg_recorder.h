@@ -32,7 +32,7 @@ class FfmpegRecorder : public Recorder {
   FfmpegRecorder& operator=(const FfmpegRecorder&) = delete;
 
   QString start(const RecordingFormat& format) override;
-  void writeFrame(const FrameHeader& header, const std::uint8_t* topDown, int stride, std::int64_t sampleTime) override;
+  void writeFrame(const std::uint8_t* topDown, int width, int height, int stride, std::int64_t sampleTime) override;
   RecordingResult close() override;
   // GUI thread: a file is open (also after a write error, until close).
   bool isRecording() const override;
@@ -49,7 +49,7 @@ class FfmpegRecorder : public Recorder {
  private:
   void encoderLoop();
   // Frame thread, recording lock held: the frame into the slot at the stream's size.
-  void copyInto(FrameRing::Slot& slot, const FrameHeader& header, const std::uint8_t* topDown, int stride);
+  void copyInto(FrameRing::Slot& slot, const std::uint8_t* topDown, int frameWidth, int frameHeight, int stride);
 
   std::mutex& lock_;
   Now now_;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/frame_overlay.h"
 #include "capture/recorder/compression_options.h"
+#include "core/frame_sink.h"
 
 #include <QSize>
 #include <QString>
@@ -24,7 +24,7 @@ struct RecordingResult {
   QString path;                    // the file; empty when nothing is left behind
   QString error;                   // the first write error, or empty
   std::int64_t framesWritten = 0;  // frames in the file
-  std::int64_t framesDropped = 0;  // frames that found the encoder's queue full
+  std::int64_t framesDropped = 0;  // stream positions left empty because the encoder's queue was full
   std::int64_t framesResized = 0;  // frames of another size, scaled to the stream's
   std::int64_t indexes = 0;        // stream length in frames (written and skipped)
   bool listed() const { return !path.isEmpty(); }

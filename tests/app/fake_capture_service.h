@@ -43,6 +43,10 @@ class FakeCaptureService : public CaptureService {
   std::function<void()> onStop;  // called on every stop, to see what else had happened by then
   bool crosshairOn = false, timeStampOn = false;
   int sizePresets[3] = {0, 0, 0};
+  bool sizeAccepted = true;  // what applyCaptureSize answers
+  std::shared_ptr<FrameSink> sink;
+  int seconds = 0;  // the recorded seconds drawn on the video area
+  int rateClassValue = 5;
 
   void setReceiver(QObject*) override {}
   void setFrameListener(std::function<void()> l) override { listener = std::move(l); }
@@ -76,6 +80,14 @@ class FakeCaptureService : public CaptureService {
     lastStillKind = kind;
   }
   void setCaptureSize(SizePreset preset) override { ++sizePresets[static_cast<int>(preset)]; }
+  bool applyCaptureSize(SizePreset preset) override {
+    ++sizePresets[static_cast<int>(preset)];
+    return sizeAccepted;
+  }
+  void setFrameSink(std::shared_ptr<FrameSink> s) override { sink = std::move(s); }
+  void setRecordingSeconds(int s) override { seconds = s; }
+  int rateClass() const override { return rateClassValue; }
+  int sizeRequests() const { return sizePresets[0] + sizePresets[1] + sizePresets[2]; }
   void setFullScreen(bool on, QSize area) override {
     fullScreen = on;
     fullScreenArea = area;

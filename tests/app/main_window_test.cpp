@@ -8,6 +8,7 @@
 #include "app/recording_controller.h"
 #include "app/screen_controller.h"
 #include "app/video_area.h"
+#include "capture/recorder/fake_recorder.h"
 #include "core/app_context.h"
 #include "core/app_events.h"
 #include "core/capture_state.h"
@@ -63,7 +64,10 @@ class MainWindowTest : public ::testing::Test {
     auto capture = std::make_unique<test::FakeCaptureService>();
     capture->results = {result};
     capture_ = capture.get();
-    window_ = std::make_unique<MainWindow>(AppContext::current(), StartOptions{}, std::move(capture));
+    StartOptions options;
+    recorder_ = std::make_shared<FakeRecorder>();
+    options.recorder = recorder_;
+    window_ = std::make_unique<MainWindow>(AppContext::current(), options, std::move(capture));
     window_->menus().setUrlOpener([this](const QUrl& url) {
       openedUrls_.push_back(url);
       return true;
@@ -85,6 +89,7 @@ class MainWindowTest : public ::testing::Test {
   std::unique_ptr<Prompter> previousPrompter_;
   ScriptedPrompter* prompts_ = nullptr;
   test::FakeCaptureService* capture_ = nullptr;
+  std::shared_ptr<FakeRecorder> recorder_;
   std::unique_ptr<MainWindow> window_;
   std::vector<QUrl> openedUrls_;
 };
@@ -98,6 +103,7 @@ struct CommandEffect {
 
 // Every button, popup-menu item and key of the command table does what it is for.
 TEST_F(MainWindowTest, EveryCommandHasItsEffect) {
+  int largeBefore = 0;  // the AVI button's stop puts the large preset back too
   MainWindow& window = open(Result::Connected);
   MainControls& controls = window.controls();
   LiveToolsController& live = window.liveTools();
@@ -171,7 +177,7 @@ TEST_F(MainWindowTest, EveryCommandHasItsEffect) {
          EXPECT_EQ(capture_->stills, 1);
          EXPECT_EQ(capture_->lastStillKind, StillKind::Command);
        }},
-      {1006, [](MainWindow& w) { w.recording().setRecording(true); },
+      {1006, [](MainWindow& w) { w.dispatchCommand(ids::kAccelRecordNow); },
        [&](MainWindow& w) {
          EXPECT_FALSE(w.recording().isRecording());
          EXPECT_FALSE(controls.latchButton(ids::kRecord)->isLatched());
@@ -329,11 +335,18 @@ TEST_F(MainWindowTest, EveryCommandHasItsEffect) {
       {1353, {}, expectLanguage(2, 0)},
       {1359, {}, expectLanguage(58, 0)},
       {1301, {}, expectLanguage(9, 0)},
-      {ids::kAccelStopRecording, [](MainWindow& w) { w.recording().setRecording(true); },
+      {ids::kAccelStopRecording, [](MainWindow& w) { w.dispatchCommand(ids::kAccelRecordNow); },
        [](MainWindow& w) { EXPECT_FALSE(w.recording().isRecording()); }},
+      {ids::kAccelRecordNow,
+       {},
+       [&](MainWindow& w) {
+         EXPECT_TRUE(w.recording().isRecording());
+         w.dispatchCommand(ids::kAccelStopRecording);
+       }},
       {ids::kAccelSizeSmall, {}, [&](MainWindow&) { EXPECT_EQ(capture_->sizePresets[0], 1); }},
       {ids::kAccelSizeMedium, {}, [&](MainWindow&) { EXPECT_EQ(capture_->sizePresets[1], 1); }},
-      {ids::kAccelSizeLarge, {}, [&](MainWindow&) { EXPECT_EQ(capture_->sizePresets[2], 1); }},
+      {ids::kAccelSizeLarge, [&](MainWindow&) { largeBefore = capture_->sizePresets[2]; },
+       [&](MainWindow&) { EXPECT_EQ(capture_->sizePresets[2], largeBefore + 1); }},
       {1177,
        {},
        [](MainWindow& w) {
@@ -343,7 +356,7 @@ TEST_F(MainWindowTest, EveryCommandHasItsEffect) {
        }},
   };
   // Routed to the later parts of the program, which carry them out; bound so the buttons reach them.
-  const std::set<int> notYetCarriedOut{1008, 1009, 1326, ids::kAccelRecordNow};
+  const std::set<int> notYetCarriedOut{1008, 1009, 1326};
 
   std::set<int> covered(notYetCarriedOut);
   for (const CommandEffect& row : table) {
@@ -535,16 +548,17 @@ TEST_F(MainWindowTest, RecordingKeysRespectTheRecorderState) {
   EXPECT_FALSE(recording.isRecording());
   EXPECT_FALSE(window.controls().latchButton(ids::kRecord)->isLatched());
   // F3 while recording leaves the recording alone; F4 stops it and releases the button.
-  recording.setRecording(true);
+  key(Qt::Key_F3);
   EXPECT_TRUE(window.controls().latchButton(ids::kRecord)->isLatched());
   key(Qt::Key_F3);
   EXPECT_TRUE(recording.isRecording());
+  EXPECT_EQ(recorder_->starts.size(), 1u);
   key(Qt::Key_F4);
   EXPECT_FALSE(recording.isRecording());
   EXPECT_FALSE(window.controls().latchButton(ids::kRecord)->isLatched());
   // Switching the preview back on ends a recording first.
-  window.dispatchCommand(ids::kPreview);
-  recording.setRecording(true);
+  key(Qt::Key_F3);
+  EXPECT_FALSE(window.controls().isPreviewing());  // released while recording
   window.dispatchCommand(ids::kPreview);
   EXPECT_FALSE(recording.isRecording());
   EXPECT_TRUE(window.controls().isPreviewing());

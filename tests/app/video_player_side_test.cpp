@@ -2,6 +2,7 @@
 #include "app/files_controller.h"
 #include "app/main_window.h"
 #include "app/recording_controller.h"
+#include "capture/recorder/fake_recorder.h"
 #include "core/app_context.h"
 #include "core/app_events.h"
 #include "core/scripted_prompter.h"
@@ -47,7 +48,9 @@ class VideoPlayerSideTest : public ::testing::Test {
     auto capture = std::make_unique<test::FakeCaptureService>();
     capture->results = {Result::Connected};
     capture_ = capture.get();
-    window_ = std::make_unique<MainWindow>(AppContext::current(), StartOptions{}, std::move(capture));
+    StartOptions options;
+    options.recorder = recorder_;
+    window_ = std::make_unique<MainWindow>(AppContext::current(), options, std::move(capture));
     window_->files().setPlaybackGraphFactory(test::FakePlaybackGraph::factory(graph_));
     window_->show();
   }
@@ -68,6 +71,7 @@ class VideoPlayerSideTest : public ::testing::Test {
   test::TempHome home_;
   std::unique_ptr<Prompter> previousPrompter_;
   std::shared_ptr<test::FakeGraphScript> graph_ = std::make_shared<test::FakeGraphScript>();
+  std::shared_ptr<FakeRecorder> recorder_ = std::make_shared<FakeRecorder>();
   test::FakeCaptureService* capture_ = nullptr;
   std::unique_ptr<MainWindow> window_;
 };
@@ -127,7 +131,8 @@ TEST_F(VideoPlayerSideTest, DeviceChangesDuringPlaybackWaitForItsEnd) {
 }
 
 TEST_F(VideoPlayerSideTest, ARecordingIsClosedBeforeTheCameraGoes) {
-  window_->recording().setRecording(true);
+  window_->recording().recordNow();
+  ASSERT_TRUE(window_->recording().isRecording());
   bool recordingWhenStopped = true;
   capture_->onStop = [&] { recordingWhenStopped = window_->recording().isRecording(); };
   openVideo();
@@ -135,6 +140,7 @@ TEST_F(VideoPlayerSideTest, ARecordingIsClosedBeforeTheCameraGoes) {
   capture_->onStop = nullptr;
   EXPECT_FALSE(recordingWhenStopped);
   EXPECT_FALSE(window_->recording().isRecording());
+  EXPECT_EQ(recorder_->closes, 1);
 }
 
 // The main window closing under the player takes the player with it and brings nothing back.

@@ -46,7 +46,7 @@ struct Frame {
       }
     }
   }
-  void sendTo(FrameSink& sink) const { sink.writeFrame(FrameHeader::forSize(width, height), bytes.data(), stride, 0); }
+  void sendTo(FrameSink& sink) const { sink.writeFrame(bytes.data(), width, height, stride, 0); }
   int width, height, stride;
   std::vector<std::uint8_t> bytes;
 };

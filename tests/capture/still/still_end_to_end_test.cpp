@@ -55,7 +55,9 @@ TEST(StillEndToEnd, F2WritesTheBufferedFrameAsJpeg) {
   auto service = std::make_unique<RecordingCaptureService>(true);
   RecordingCaptureService* camera = service.get();
   {
-    MainWindow window(context, StartOptions{true}, std::move(service));
+    StartOptions options;
+    options.demoCamera = true;
+    MainWindow window(context, options, std::move(service));
     window.show();
     const bool streaming = test::waitUntil(
         [&] { return window.camera().isConnected() && !camera->GstCaptureService::bufferedFrame().isEmpty(); });
