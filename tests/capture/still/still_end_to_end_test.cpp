@@ -130,7 +130,7 @@ TEST(StillEndToEnd, AReadOnlyPictureFolderSaysSaveFailSoundsNothingListsNothing)
   auto service = std::make_unique<GstCaptureService>(true);
   GstCaptureService* camera = service.get();
   {
-    MainWindow window(context, StartOptions{true}, std::move(service));
+    MainWindow window(context, StartOptions{true, nullptr}, std::move(service));
     window.show();
     if (!test::waitUntil([&] { return window.camera().isConnected() && !camera->bufferedFrame().isEmpty(); })) {
       installPrompter(std::move(previous));
