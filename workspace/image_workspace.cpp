@@ -4,13 +4,13 @@
 #include "core/control_ids.h"
 #include "core/localisation.h"
 #include "core/prompter.h"
+#include "image/picture_file.h"
 #include "measure/calibration_file.h"
 #include "measure/measure_canvas.h"
 #include "widgets/latch_button.h"
 #include "widgets/skin_renderer.h"
 
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
@@ -58,16 +58,7 @@ constexpr int kCaptionIds[] = {1292, 1178, 1294};
 
 }  // namespace
 
-std::optional<CxImage> ImageWorkspace::loadPicture(const QString& path) {
-  const QString ending = QFileInfo(path).suffix().toLower();
-  std::uint32_t type = 0;
-  if (ending == u"bmp") type = CxImage::kTypeBmp;
-  if (ending == u"jpg" || ending == u"jpeg") type = CxImage::kTypeJpg;
-  if (type == 0) return std::nullopt;
-  CxImage picture(path, type);
-  if (!picture.IsValid()) return std::nullopt;
-  return picture;
-}
+std::optional<CxImage> ImageWorkspace::loadPicture(const QString& path) { return readPictureToMeasure(path); }
 
 ImageWorkspace* ImageWorkspace::open(const QString& path, QObject* receiver, QWidget* centreOn) {
   std::optional<CxImage> picture = loadPicture(path);

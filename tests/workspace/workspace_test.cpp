@@ -104,6 +104,44 @@ TEST_F(WorkspaceTest, MenusChooseToolsDerivingTheRateWhereTheyMust) {
   w.openMenu()->close();
 }
 
+TEST_F(WorkspaceTest, AutomaticCircleFindsTheDiscOnGreyAndColourPictures) {
+  // A disc of radius 200 picture pixels (80 content pixels at zoom 2.5) in the middle of 1600 x 1200. Grey
+  // JPEGs and 8-bit BMPs are common outside the camera; the detection must see them as it sees colour ones.
+  struct Case {
+    const char* name;
+    QImage::Format format;
+  };
+  const Case cases[] = {{"grey.jpg", QImage::Format_Grayscale8},
+                        {"grey.bmp", QImage::Format_Grayscale8},
+                        {"colour.jpg", QImage::Format_RGB888}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QImage image(1600, 1200, c.format);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::black);
+    painter.drawEllipse(QPointF(800, 600), 200, 200);
+    painter.end();
+    const QString path = home_.path() + u'/' + QLatin1String(c.name);
+    ASSERT_TRUE(image.save(path));
+    ImageWorkspace& w = open(path);
+    w.edit(1130)->setText(QStringLiteral("100"));
+    menu(w, 1328, 1317);
+    // Clicks 5 content pixels (12.5 picture pixels) inside the edge: each snaps out to it.
+    for (QPoint p : {QPoint(320, 165), QPoint(395, 240), QPoint(245, 240)}) clickAt(w, p);
+    clickAt(w, {320, 250}, Qt::RightButton);
+    clickAt(w, {400, 400});
+    const ShapeList& shapes = w.canvas()->controller().shapes();
+    ASSERT_EQ(shapes.count(), 1);
+    EXPECT_EQ(shapes.at(0).kind, ShapeKind::AutoCircle);
+    EXPECT_NEAR(shapes.at(0).radius, 80.0, 1.0);
+    EXPECT_NEAR(shapes.at(0).points.at(0).x(), 320, 1);
+    EXPECT_NEAR(shapes.at(0).points.at(0).y(), 240, 1);
+    w.closeWithoutAsking();
+  }
+}
+
 TEST_F(WorkspaceTest, LabelNumbersStartOverOnTheButtonsThatResetThem) {
   ImageWorkspace& w = open(picture("plain.jpg", {640, 480}));
   menu(w, 1257, 1310);

@@ -12,7 +12,6 @@
 #include "measure/units.h"
 #include "tools/lumivex_image/command_registry.h"
 
-#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -95,11 +94,9 @@ std::optional<QString> parse(const QStringList& args, Options& o) {
 int annotate(const QStringList& args) {
   Options o;
   if (const std::optional<QString> error = parse(args, o)) return fail(*error);
-  const QString ending = QFileInfo(o.picture).suffix().toLower();
-  const std::uint32_t type = ending == u"bmp" ? CxImage::kTypeBmp : CxImage::kTypeJpg;
-  CxImage picture(o.picture, type);
-  if (!picture.IsValid() || (ending != u"bmp" && ending != u"jpg" && ending != u"jpeg"))
-    return fail(QStringLiteral("cannot open %1").arg(o.picture));
+  std::optional<CxImage> read = readPictureToMeasure(o.picture);
+  if (!read) return fail(QStringLiteral("cannot open %1").arg(o.picture));
+  CxImage& picture = *read;
   const int w = static_cast<int>(picture.GetWidth());
   const int h = static_cast<int>(picture.GetHeight());
   const double zoom = canvasZoom(w, h, o.actualSize);
