@@ -135,7 +135,10 @@ void ImageWorkspace::buildEdits() {
     edits_[id] = edit;
     return edit;
   };
-  make(1167, 70)->setReadOnly(true);  // the current tool's name
+  // The current tool's name. It takes no focus: focused, it would show its end selected after a dialog.
+  QLineEdit* status = make(1167, 70);
+  status->setReadOnly(true);
+  status->setFocusPolicy(Qt::NoFocus);
   QLineEdit* calibration = make(1132, 50);
   calibration->setReadOnly(true);
   calibration->setEnabled(false);
