@@ -40,12 +40,7 @@ LiveToolsController::LiveToolsController(QWidget& window, MainControls& controls
     return dialog.text();
   };
   // The live view's rate comes from the magnification (1147) and the scale box (1200) at the capture size.
-  hooks_.deriveRate = [this](QWidget* parent) {
-    const RateInput input{controls_.magnificationEdit()->text(), controls_.calibrationEdit()->text(),
-                          captureState().width.load(), captureState().height.load(),
-                          captureState().highResolutionModel.load()};
-    return deriveRate(parent, input, rate_);
-  };
+  hooks_.deriveRate = [this](QWidget* parent) { return deriveLiveRate(parent, RateForm::Normal); };
   QObject::connect(controls_.magnificationEdit(), &QLineEdit::textChanged, &window,
                    [this](const QString& text) { hooks_.magnificationChanged(text); });
 
@@ -124,9 +119,17 @@ void LiveToolsController::chooseText() {
   }
 }
 
+bool LiveToolsController::deriveLiveRate(QWidget* parent, RateForm form) {
+  const RateInput input{controls_.magnificationEdit()->text(), controls_.calibrationEdit()->text(),
+                        captureState().width.load(), captureState().height.load(),
+                        captureState().highResolutionModel.load()};
+  return deriveRate(parent, input, rate_, form);
+}
+
 void LiveToolsController::startLineCalibration() {
-  // It sets the scale, so it needs none before.
   hooks_.clearPendingInput();
+  // The calibration is of the magnification typed in 1147: without one there is nothing to calibrate.
+  if (!deriveLiveRate(&window_, RateForm::CalibrationStart)) return;
   releaseToolButtons();
   activeTool_ = LiveTool::ParallelLine;
   lineCalibrationMode_ = true;

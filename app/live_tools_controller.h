@@ -78,6 +78,7 @@ class LiveToolsController {
  private:
   // Every tool choice starts here: pending input cleared, the rate derived where the tool needs one.
   bool prepare(LiveTool tool);
+  bool deriveLiveRate(QWidget* parent, RateForm form);
   void releaseToolButtons();
   void chooseLatchingTool(int buttonId, LiveTool tool);
   void chooseText();

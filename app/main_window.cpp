@@ -4,6 +4,7 @@
 #include "app/export_controller.h"
 #include "app/files_controller.h"
 #include "app/live_tools_controller.h"
+#include "app/live_view.h"
 #include "app/main_controls.h"
 #include "app/main_skin.h"
 #include "app/menu_controller.h"
@@ -64,7 +65,8 @@ MainWindow::MainWindow(AppContext& context, StartOptions options, std::unique_pt
   files_ = std::make_unique<FilesController>(*this, *controls_, *capture_, context_, *sounds_, *recording_, *camera_);
   menus_ = std::make_unique<MenuController>(*this, *controls_, context_, *screen_, *liveTools_, *files_,
                                             [this](int command) { dispatchCommand(command); });
-  exports_ = std::make_unique<ExportController>(*this, *liveTools_, *screen_, *files_);
+  liveView_ = std::make_unique<LiveView>(*this, *controls_, *capture_, *liveTools_, *files_);
+  exports_ = std::make_unique<ExportController>(*this, *liveTools_, *liveView_, *screen_, *files_, *capture_);
   recording_->setConnectedQuery([this] { return camera_->isConnected(); });
   recording_->setPreviewCommand([this] { dispatchCommand(ids::kPreview); });
   files_->setStillSaved([this](StillKind kind, const QString& path) { recording_->stillSaved(kind, path); });

@@ -16,6 +16,7 @@ class CaptureService;
 class ExportController;
 class FilesController;
 class LiveToolsController;
+class LiveView;
 class MainControls;
 class MenuController;
 class Recorder;
@@ -50,6 +51,7 @@ class MainWindow : public QWidget {
   CaptureService& capture() { return *capture_; }
   CameraController& camera() { return *camera_; }
   LiveToolsController& liveTools() { return *liveTools_; }
+  LiveView& liveView() { return *liveView_; }
   RecordingController& recording() { return *recording_; }
   ScreenController& screen() { return *screen_; }
   MenuController& menus() { return *menus_; }
@@ -87,6 +89,8 @@ class MainWindow : public QWidget {
   std::unique_ptr<FilesController> files_;
   std::unique_ptr<MenuController> menus_;
   std::unique_ptr<ExportController> exports_;
+  // Last: it leaves the capture side and the stills before they go.
+  std::unique_ptr<LiveView> liveView_;
 
   QPixmap skin_;
   QPoint dragOffset_;

@@ -2,6 +2,8 @@
 
 #include "app/files_controller.h"
 #include "app/main_window.h"
+#include "capture/demo_camera.h"
+#include "capture/demo_camera_hub.h"
 #include "capture/gst_capture_service.h"
 #include "core/app_context.h"
 #include "core/instance_handoff.h"
@@ -14,10 +16,11 @@
 namespace lumivex {
 namespace {
 
-void describe(QCommandLineParser& parser, const QCommandLineOption& demo) {
+void describe(QCommandLineParser& parser, const QCommandLineOption& demo, const QCommandLineOption& steady) {
   parser.setApplicationDescription(QStringLiteral("Lumivex: live picture, stills, videos and measurements."));
   parser.addHelpOption();
   parser.addOption(demo);
+  parser.addOption(steady);
   parser.addPositionalArgument(QStringLiteral("PICTURE"),
                                QStringLiteral("BMP or JPEG pictures to open, each in a workspace of its own."),
                                QStringLiteral("[PICTURE...]"));
@@ -28,12 +31,15 @@ void describe(QCommandLineParser& parser, const QCommandLineOption& demo) {
 int runLumivex(int argc, char** argv) {
   const QCommandLineOption demo(QStringLiteral("demo-camera"),
                                 QStringLiteral("Add the built-in simulated camera to the device list."));
+  const QCommandLineOption steady(
+      QStringLiteral("demo-steady"),
+      QStringLiteral("The simulated camera without drift and noise, so its specimen measures exactly."));
   SingleInstance instance;
   if (instance.anotherInstanceRunning()) {
     // A second start ends with status 0, handing its pictures (if any) to the program that runs.
     QCoreApplication core(argc, argv);
     QCommandLineParser parser;
-    describe(parser, demo);
+    describe(parser, demo, steady);
     parser.parse(QCoreApplication::arguments());
     const QStringList pictures = parser.positionalArguments();
     if (!pictures.isEmpty()) InstanceHandoff::send(pictures);
@@ -45,7 +51,7 @@ int runLumivex(int argc, char** argv) {
   QApplication::setOrganizationName(QStringLiteral("Lumivex"));
 
   QCommandLineParser parser;
-  describe(parser, demo);
+  describe(parser, demo, steady);
   parser.process(app);
 
   installPrompter(std::make_unique<WidgetPrompter>());
@@ -57,8 +63,15 @@ int runLumivex(int argc, char** argv) {
     QStringList handedOver;
     InstanceHandoff handoff([&handedOver](const QStringList& paths) { handedOver += paths; });
     StartOptions options;
-    options.demoCamera = parser.isSet(demo);
-    MainWindow window(context, options, makeCaptureService(options.demoCamera));
+    options.demoCamera = parser.isSet(demo) || parser.isSet(steady);
+    std::unique_ptr<CaptureService> capture = makeCaptureService(options.demoCamera);
+    if (parser.isSet(steady)) {
+      for (const std::shared_ptr<DemoCamera>& camera : DemoCameraHub::instance().cameras()) {
+        camera->setDrift(false);
+        camera->setNoise(false);
+      }
+    }
+    MainWindow window(context, options, std::move(capture));
     window.show();
     const auto open = [&window](const QStringList& paths) {
       for (const QString& path : paths) window.files().openPicture(path, FilesController::PictureOrigin::CommandLine);

@@ -2,6 +2,7 @@
 
 #include "app/camera_controller.h"
 #include "app/live_tools_controller.h"
+#include "app/live_view.h"
 #include "app/main_controls.h"
 #include "app/menu_controller.h"
 #include "app/project_links.h"
@@ -75,6 +76,14 @@ class MainWindowTest : public ::testing::Test {
     // The text dialog is modal; tests that need it answer it themselves.
     realAskText_ = window_->liveTools().hooks().askText;
     window_->liveTools().hooks().askText = [](QWidget*) -> std::optional<QString> { return std::nullopt; };
+    // So are the live view's dialogs (comparison tools, calibration): cancelled unless a test answers.
+    LiveView::Askers& askers = window_->liveView().askers();
+    askers.calibrationDistance = [](QWidget*, const QString&) -> std::optional<double> { return std::nullopt; };
+    askers.rulerLength = [](QWidget*, const QString&) -> std::optional<double> { return std::nullopt; };
+    askers.gaugeVertex = [](QWidget*) -> std::optional<QPoint> { return std::nullopt; };
+    askers.toleranceCircle = [](QWidget*, const QString&) -> std::optional<std::array<double, 3>> {
+      return std::nullopt;
+    };
     window_->show();
     return *window_;
   }

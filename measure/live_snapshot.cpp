@@ -1,0 +1,269 @@
+#include "measure/live_snapshot.h"
+
+#include "measure/font_store.h"
+#include "measure/shape_renderer.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <cmath>
+
+namespace lumivex {
+namespace {
+
+Qt::PenStyle penStyleOf(int style) {
+  if (style == kPenDash) return Qt::DashLine;
+  if (style == kPenDot) return Qt::DotLine;
+  return Qt::SolidLine;
+}
+
+QFont markFont() {
+  QFont font(QStringLiteral("Arial"));
+  font.setPixelSize(12);
+  return font;
+}
+
+QFont comparisonFont() {
+  QFont font(QStringLiteral("Arial"));
+  font.setPixelSize(14);
+  return font;
+}
+
+// Draws text with its top-left corner at p.
+void textAt(QPainter& painter, QPointF p, const QString& text) {
+  painter.drawText(p + QPointF(0, painter.fontMetrics().ascent()), text);
+}
+
+void drawFeedback(QPainter& painter, const LiveSnapshot& s) {
+  const CanvasFeedback& f = s.feedback;
+  if (f.isEmpty()) return;
+  const QColor color = colorFromRef(s.style.lineColor);
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(
+      QPen(color, std::max(1, s.style.lineWidth), penStyleOf(s.style.lineType), Qt::RoundCap, Qt::RoundJoin));
+  for (const Segment& seg : f.lines) painter.drawLine(seg.a, seg.b);
+  for (const FeedbackCircle& c : f.circles) painter.drawEllipse(c.centre, c.radius, c.radius);
+  if (f.rectangle) painter.drawRect(*f.rectangle);
+  painter.setPen(QPen(color, 1, Qt::DotLine));
+  for (const Segment& seg : f.guides) painter.drawLine(seg.a, seg.b);
+  painter.setPen(QPen(color, 1, penStyleOf(s.style.lineType)));
+  for (const QPoint& p : f.crosses) {
+    painter.drawLine(p - QPoint(kCrossArm, 0), p + QPoint(kCrossArm, 0));
+    painter.drawLine(p - QPoint(0, kCrossArm), p + QPoint(0, kCrossArm));
+  }
+  if (!f.texts.isEmpty()) {
+    painter.setFont(toQFont(s.style.measureFont));
+    painter.setPen(colorFromRef(s.style.measureTextColor));
+    for (const FeedbackText& t : f.texts) textAt(painter, t.at, t.text);
+  }
+}
+
+// Marks along both axes from centre c; `tick` draws one mark at a target offset on one axis.
+struct Axes {
+  QPointF centre;
+  double sx;
+  double sy;
+};
+
+void drawScale(QPainter& painter, const std::vector<AxisMark>& xs, const std::vector<AxisMark>& ys, QSize area,
+               const Axes& axes) {
+  const QColor red(255, 0, 0);
+  painter.setPen(QPen(red, 1));
+  painter.setBrush(Qt::NoBrush);
+  const double cx = axes.centre.x(), cy = axes.centre.y();
+  painter.drawLine(QPointF(0, cy), QPointF(area.width() - 1, cy));
+  painter.drawLine(QPointF(cx, 0), QPointF(cx, area.height() - 1));
+  painter.setFont(markFont());
+  bool below = true;
+  for (const AxisMark& m : xs) {
+    const double before = m.longMark ? 14 : 7, after = m.longMark ? 16 : 9;
+    for (const int side : {1, -1}) {
+      const double x = cx + side * std::round(m.offset * axes.sx);
+      painter.drawLine(QPointF(x, cy - before), QPointF(x, cy + after));
+    }
+    if (m.label.isEmpty()) continue;
+    const double y = below ? cy + 18 : cy - 33;
+    textAt(painter, QPointF(cx + std::round(m.offset * axes.sx) - 6, y), m.label);
+    textAt(painter, QPointF(cx - std::round(m.offset * axes.sx) - 6, y), QLatin1Char('-') + m.label);
+    below = !below;
+  }
+  bool right = true;
+  for (const AxisMark& m : ys) {
+    const double before = m.longMark ? 14 : 7, after = m.longMark ? 16 : 9;
+    for (const int side : {1, -1}) {
+      const double y = cy + side * std::round(m.offset * axes.sy);
+      painter.drawLine(QPointF(cx - before, y), QPointF(cx + after, y));
+    }
+    if (m.label.isEmpty()) continue;
+    const double x = right ? cx + 18 : cx - 33;
+    textAt(painter, QPointF(x, cy + std::round(m.offset * axes.sy) - 6), m.label);
+    textAt(painter, QPointF(x, cy - std::round(m.offset * axes.sy) - 6), QLatin1Char('-') + m.label);
+    right = !right;
+  }
+}
+
+void drawCircles(QPainter& painter, const std::vector<AxisMark>& xs, const std::vector<AxisMark>& ys, QSize area,
+                 const Axes& axes) {
+  const QColor red(255, 0, 0);
+  painter.setPen(QPen(red, 1));
+  painter.setBrush(Qt::NoBrush);
+  const double cx = axes.centre.x(), cy = axes.centre.y();
+  painter.drawLine(QPointF(0, cy), QPointF(area.width() - 1, cy));
+  painter.drawLine(QPointF(cx, 0), QPointF(cx, area.height() - 1));
+  painter.setFont(markFont());
+  bool below = true;
+  for (const AxisMark& m : xs) {
+    const double dx = std::round(m.offset * axes.sx);
+    for (const int side : {1, -1}) painter.drawLine(QPointF(cx + side * dx, cy - 7), QPointF(cx + side * dx, cy + 9));
+    if (!m.longMark) continue;
+    const double y = below ? cy + 18 : cy - 33;
+    textAt(painter, QPointF(cx + dx - 6, y), m.label);
+    textAt(painter, QPointF(cx - dx - 6, y), QLatin1Char('-') + m.label);
+    below = !below;
+  }
+  bool right = true;
+  for (const AxisMark& m : ys) {
+    const double dy = std::round(m.offset * axes.sy);
+    for (const int side : {1, -1}) painter.drawLine(QPointF(cx - 7, cy + side * dy), QPointF(cx + 9, cy + side * dy));
+    painter.drawEllipse(axes.centre, std::round(m.offset * axes.sx), dy);
+    if (!m.longMark) continue;
+    const double x = right ? cx + 18 : cx - 33;
+    textAt(painter, QPointF(x, cy + dy - 6), m.label);
+    textAt(painter, QPointF(x, cy - dy - 6), QLatin1Char('-') + m.label);
+    right = !right;
+  }
+}
+
+void drawComparisonObject(QPainter& painter, const ComparisonObject& o, double sx, double sy) {
+  const auto at = [sx, sy](QPoint p) { return QPointF(p.x() * sx, p.y() * sy); };
+  const QColor pen = colorFromRef(o.penColor);
+  const QColor text = colorFromRef(o.textColor);
+  painter.setBrush(Qt::NoBrush);
+  painter.setFont(comparisonFont());
+  switch (o.kind) {
+    case ComparisonKind::Ruler: {
+      if (o.points.size() < 2) return;
+      const QPointF a = at(o.points[0]), b = at(o.points[1]);
+      painter.setPen(QPen(pen, std::max(1, o.penWidth), penStyleOf(o.penStyle)));
+      painter.drawLine(a, b);
+      // End marks 8 pixels to each side, across the ruler.
+      const QPointF across = o.orientation == 0 ? QPointF(0, 8) : QPointF(8, 0);
+      painter.setPen(QPen(pen, std::max(1, o.penWidth)));
+      painter.drawLine(a - across, a + across);
+      painter.drawLine(b - across, b + across);
+      painter.setPen(text);
+      if (!o.labels.isEmpty()) {
+        const QPointF mid = (a + b) / 2;
+        textAt(painter, o.orientation == 0 ? mid + QPointF(-20, -26) : mid + QPointF(12, -8), o.labels[0]);
+      }
+      return;
+    }
+    case ComparisonKind::AngleGauge: {
+      if (o.points.size() < 3) return;
+      const QPointF v = at(o.points[0]), a = at(o.points[1]), b = at(o.points[2]);
+      painter.setPen(QPen(pen, std::max(1, o.penWidth), penStyleOf(o.penStyle)));
+      painter.drawLine(v, a);
+      painter.drawLine(v, b);
+      // The arc between the arms, 30 pixels around the vertex, the short way round.
+      constexpr double kArc = 30;
+      const double angleA = std::atan2(-(a.y() - v.y()), a.x() - v.x()) * 180 / M_PI;
+      const double angleB = std::atan2(-(b.y() - v.y()), b.x() - v.x()) * 180 / M_PI;
+      double span = angleB - angleA;
+      while (span > 180) span -= 360;
+      while (span < -180) span += 360;
+      painter.drawArc(QRectF(v.x() - kArc, v.y() - kArc, 2 * kArc, 2 * kArc), static_cast<int>(angleA * 16),
+                      static_cast<int>(span * 16));
+      painter.setPen(text);
+      if (!o.labels.isEmpty()) textAt(painter, v + QPointF(kArc + 4, -kArc - 4), o.labels[0]);
+      return;
+    }
+    case ComparisonKind::ToleranceCircle: {
+      if (o.points.isEmpty()) return;
+      const QPointF c = at(o.points[0]);
+      const int r = o.radii[0], outer = o.radii[0] + o.radii[1], inner = o.radii[0] - o.radii[2];
+      painter.setPen(QPen(pen, std::max(1, o.penWidth), penStyleOf(o.penStyle)));
+      painter.drawEllipse(c, r * sx, r * sy);
+      painter.setPen(QPen(pen, 1, Qt::DashDotLine));
+      painter.drawEllipse(c, outer * sx, outer * sy);
+      // A minus tolerance as large as the radius leaves no inner ring.
+      if (inner > 0) painter.drawEllipse(c, inner * sx, inner * sy);
+      painter.setPen(text);
+      if (o.labels.size() >= 3) {
+        textAt(painter, c + QPointF(r * sx + 4, -8), o.labels[0]);
+        textAt(painter, c + QPointF(-20, -outer * sy - 20), o.labels[1]);
+        if (inner > 0) textAt(painter, c + QPointF(-20, -inner * sy + 4), o.labels[2]);
+      }
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+void drawLiveShapes(QPainter& painter, const LiveSnapshot& snapshot, double sx, double sy) {
+  const ShapeTransform transform = ShapeTransform::zoomed(sx, sy);
+  const TotalFormat total{snapshot.decimals, snapshot.unitName};
+  if (snapshot.shapes) {
+    for (const MeasureShape& shape : *snapshot.shapes) drawShape(painter, shape, transform, total);
+  }
+  if (snapshot.active) drawShape(painter, *snapshot.active, transform, total);
+  if (snapshot.feedback.isEmpty()) return;
+  painter.save();
+  painter.scale(sx, sy);
+  drawFeedback(painter, snapshot);
+  painter.restore();
+}
+
+void drawLiveComparison(QPainter& painter, const LiveSnapshot& snapshot, QSize area, double sx, double sy) {
+  const Axes axes{QPointF(area.width() / 2 + 1, area.height() / 2 + 1), sx, sy};
+  if (const LiveOverlayScale* o = snapshot.overlay.get()) {
+    if (o->scale) drawScale(painter, o->scaleX, o->scaleY, area, axes);
+    if (o->circles) drawCircles(painter, o->circleX, o->circleY, area, axes);
+  }
+  for (const ComparisonObject& o : snapshot.comparisons) drawComparisonObject(painter, o, sx, sy);
+}
+
+void drawStillScaleAndCircles(QPainter& painter, const LiveOverlayScale& overlay, QSize picture) {
+  if (!overlay.scale && !overlay.circles) return;
+  const Axes axes{QPointF(picture.width() / 2 + 1, picture.height() / 2 + 1), 1.0, 1.0};
+  const int halfW = picture.width() / 2, halfH = picture.height() / 2;
+  if (overlay.scale) {
+    drawScale(painter, scaleMarks(overlay.unit, overlay.rate, overlay.stillPixelSize, halfW),
+              scaleMarks(overlay.unit, overlay.rate, overlay.stillPixelSize, halfH), picture, axes);
+  }
+  if (overlay.circles) {
+    drawCircles(painter, circleMarks(overlay.unit, overlay.rate, overlay.stillPixelSize, halfW, overlay.captureClass),
+                circleMarks(overlay.unit, overlay.rate, overlay.stillPixelSize, halfH, overlay.captureClass), picture,
+                axes);
+  }
+}
+
+void drawCrossLine(QPainter& painter, QSize area) {
+  painter.setPen(QPen(QColor(255, 255, 255), 1));
+  const int cx = area.width() / 2, cy = area.height() / 2;
+  painter.drawLine(0, cy, area.width() - 1, cy);
+  painter.drawLine(cx, 0, cx, area.height() - 1);
+}
+
+void LiveSnapshotSlot::publish(std::shared_ptr<const LiveSnapshot> snapshot) {
+  std::lock_guard lock(mutex_);
+  snapshot_.swap(snapshot);
+  // The old snapshot (now in `snapshot`) is released after the lock, outside the reader's way.
+}
+
+std::shared_ptr<const LiveSnapshot> LiveSnapshotSlot::current() const {
+  std::lock_guard lock(mutex_);
+  return snapshot_;
+}
+
+void LiveShapesOverlay::draw(QPainter& painter, const QSize&, double scaleX, double scaleY) {
+  const std::shared_ptr<const LiveSnapshot> s = slot_->current();
+  if (s) drawLiveShapes(painter, *s, scaleX, scaleY);
+}
+
+void LiveComparisonOverlay::draw(QPainter& painter, const QSize& area, double scaleX, double scaleY) {
+  const std::shared_ptr<const LiveSnapshot> s = slot_->current();
+  if (s) drawLiveComparison(painter, *s, area, scaleX, scaleY);
+}
+
+}  // namespace lumivex

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "core/frame_overlay.h"
+#include "measure/canvas_feedback.h"
+#include "measure/comparison_object.h"
+#include "measure/drawing_style.h"
+#include "measure/live_marks.h"
+#include "measure/measure_shape.h"
+
+#include <QList>
+#include <QSize>
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+class QPainter;
+
+namespace lumivex {
+
+// The scale and circles overlays as last computed (switching one on, a magnification change).
+struct LiveOverlayScale {
+  bool scale = false;
+  bool circles = false;
+  double rate = 0.0;
+  QString unit;
+  CaptureClass captureClass = CaptureClass::Other;
+  double videoPixelSize = 0.0;  // one video pixel
+  double stillPixelSize = 0.0;  // one pixel of a full-size still
+  // Marks along the video area's half width and half height.
+  std::vector<AxisMark> scaleX, scaleY, circleX, circleY;
+};
+
+// Everything the frame thread draws, frozen: one snapshot holds the shapes, the input in progress, the
+// comparison objects and the switches, so a frame never mixes two states. The GUI thread builds a new
+// one for every change and publishes it whole.
+struct LiveSnapshot {
+  // Finished shapes in drawable kinds, oldest first; shared between snapshots until the list changes.
+  std::shared_ptr<const std::vector<MeasureShape>> shapes;
+  std::optional<MeasureShape> active;  // the record whose label is being placed
+  CanvasFeedback feedback;
+  DrawingStyle style;  // the feedback's pen and label font
+  QList<ComparisonObject> comparisons;
+  std::shared_ptr<const LiveOverlayScale> overlay;  // shared until the overlay scale changes
+  // What a continuous line's total is formatted with.
+  int decimals = 3;
+  QString unitName = QStringLiteral("mm");
+};
+
+// The live shapes and the shape being drawn, at sx, sy target pixels per video pixel.
+void drawLiveShapes(QPainter& painter, const LiveSnapshot& snapshot, double sx, double sy);
+// Scale, circles and comparison objects over an area of the given size.
+void drawLiveComparison(QPainter& painter, const LiveSnapshot& snapshot, QSize area, double sx, double sy);
+// The scale and circles alone on a full-size still (their marks at the still's own pixel size).
+void drawStillScaleAndCircles(QPainter& painter, const LiveOverlayScale& overlay, QSize picture);
+// The white cross line through the middle of an area.
+void drawCrossLine(QPainter& painter, QSize area);
+
+// One published snapshot, shared by the GUI thread (writer) and the frame thread (reader). The lock is
+// held only for a pointer copy.
+class LiveSnapshotSlot {
+ public:
+  void publish(std::shared_ptr<const LiveSnapshot> snapshot);
+  std::shared_ptr<const LiveSnapshot> current() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::shared_ptr<const LiveSnapshot> snapshot_;
+};
+
+// The two frame overlays of the live view: shapes before the time stamp and cross line, the scale,
+// circles and comparison objects after them.
+class LiveShapesOverlay : public FrameOverlay {
+ public:
+  explicit LiveShapesOverlay(std::shared_ptr<LiveSnapshotSlot> slot) : slot_(std::move(slot)) {}
+  void draw(QPainter& painter, const QSize& area, double scaleX, double scaleY) override;
+
+ private:
+  std::shared_ptr<LiveSnapshotSlot> slot_;
+};
+
+class LiveComparisonOverlay : public FrameOverlay {
+ public:
+  explicit LiveComparisonOverlay(std::shared_ptr<LiveSnapshotSlot> slot) : slot_(std::move(slot)) {}
+  void draw(QPainter& painter, const QSize& area, double scaleX, double scaleY) override;
+
+ private:
+  std::shared_ptr<LiveSnapshotSlot> slot_;
+};
+
+}  // namespace lumivex
