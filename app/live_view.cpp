@@ -546,6 +546,13 @@ void LiveView::publish() {
   s->style = tools_.style();
   s->comparisons = comparisons_;
   s->overlay = overlayShared_;
+  if (drawn_ != lastDrawn_) ++shapesRevision_;
+  if (overlayShared_ != lastOverlay_ || comparisons_ != lastComparisons_) ++comparisonRevision_;
+  lastDrawn_ = drawn_;
+  lastOverlay_ = overlayShared_;
+  lastComparisons_ = comparisons_;
+  s->shapesRevision = shapesRevision_;
+  s->comparisonRevision = comparisonRevision_;
   const CalibrationState& state = calibrationState();
   s->decimals = state.decimals;
   s->unitName = state.unitName.text();

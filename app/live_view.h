@@ -134,6 +134,12 @@ class LiveView : private CanvasHost {
   std::shared_ptr<LiveSnapshotSlot> slot_;
   std::shared_ptr<const std::vector<MeasureShape>> drawn_;  // the live list in drawable kinds
   std::vector<const MeasureShape*> exportShapes_;
+  // What the last snapshot held, to tell the frame thread which of its cached layers are stale.
+  std::shared_ptr<const std::vector<MeasureShape>> lastDrawn_;
+  std::shared_ptr<const LiveOverlayScale> lastOverlay_;
+  QList<ComparisonObject> lastComparisons_;
+  std::uint64_t shapesRevision_ = 0;
+  std::uint64_t comparisonRevision_ = 0;
 };
 
 }  // namespace lumivex

@@ -29,6 +29,8 @@ struct ComparisonObject {
   int penStyle = kPenSolid;
   std::uint32_t textColor = kRed;
   QStringList labels;
+
+  bool operator==(const ComparisonObject&) const = default;
 };
 
 // The live area the objects stay in (video coordinates).

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace lumivex {
@@ -256,14 +257,63 @@ std::shared_ptr<const LiveSnapshot> LiveSnapshotSlot::current() const {
   return snapshot_;
 }
 
-void LiveShapesOverlay::draw(QPainter& painter, const QSize&, double scaleX, double scaleY) {
+template <typename Render>
+void OverlayLayer::blend(QPainter& painter, std::uint64_t revision, QSize area, double sx, double sy, Render render) {
+  if (!valid_ || revision != revision_ || area != area_ || sx != sx_ || sy != sy_) {
+    if (image_.size() != area) image_ = QImage(area, QImage::Format_ARGB32_Premultiplied);
+    image_.fill(Qt::transparent);
+    {
+      QPainter layer(&image_);
+      render(layer);
+    }
+    // Only the rows and columns that hold anything are blended on each frame.
+    int top = area.height(), bottom = -1, left = area.width(), right = -1;
+    for (int y = 0; y < image_.height(); ++y) {
+      const auto* row = reinterpret_cast<const std::uint32_t*>(image_.constScanLine(y));
+      for (int x = 0; x < image_.width(); ++x) {
+        if (row[x] == 0) continue;
+        top = std::min(top, y);
+        bottom = y;
+        left = std::min(left, x);
+        right = std::max(right, x);
+      }
+    }
+    used_ = bottom < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+    valid_ = true;
+    revision_ = revision;
+    area_ = area;
+    sx_ = sx;
+    sy_ = sy;
+  }
+  if (!used_.isEmpty()) painter.drawImage(used_.topLeft(), image_, used_);
+}
+
+void LiveShapesOverlay::draw(QPainter& painter, const QSize& area, double scaleX, double scaleY) {
   const std::shared_ptr<const LiveSnapshot> s = slot_->current();
-  if (s) drawLiveShapes(painter, *s, scaleX, scaleY);
+  if (!s) return;
+  layer_.blend(painter, s->shapesRevision, area, scaleX, scaleY, [&](QPainter& layer) {
+    LiveSnapshot settled;
+    settled.shapes = s->shapes;
+    settled.decimals = s->decimals;
+    settled.unitName = s->unitName;
+    drawLiveShapes(layer, settled, scaleX, scaleY);
+  });
+  // The record being placed and the rubber bands change with every move: drawn directly.
+  if (!s->active && s->feedback.isEmpty()) return;
+  LiveSnapshot moving;
+  moving.active = s->active;
+  moving.feedback = s->feedback;
+  moving.style = s->style;
+  moving.decimals = s->decimals;
+  moving.unitName = s->unitName;
+  drawLiveShapes(painter, moving, scaleX, scaleY);
 }
 
 void LiveComparisonOverlay::draw(QPainter& painter, const QSize& area, double scaleX, double scaleY) {
   const std::shared_ptr<const LiveSnapshot> s = slot_->current();
-  if (s) drawLiveComparison(painter, *s, area, scaleX, scaleY);
+  if (!s) return;
+  layer_.blend(painter, s->comparisonRevision, area, scaleX, scaleY,
+               [&](QPainter& layer) { drawLiveComparison(layer, *s, area, scaleX, scaleY); });
 }
 
 }  // namespace lumivex

@@ -7,9 +7,12 @@
 #include "measure/live_marks.h"
 #include "measure/measure_shape.h"
 
+#include <QImage>
 #include <QList>
+#include <QRect>
 #include <QSize>
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -43,6 +46,10 @@ struct LiveSnapshot {
   DrawingStyle style;  // the feedback's pen and label font
   QList<ComparisonObject> comparisons;
   std::shared_ptr<const LiveOverlayScale> overlay;  // shared until the overlay scale changes
+  // Bumped by the GUI thread whenever the shapes (shapesRevision) or the comparison objects and overlay
+  // scale (comparisonRevision) change, so the frame thread knows when its cached layers are stale.
+  std::uint64_t shapesRevision = 0;
+  std::uint64_t comparisonRevision = 0;
   // What a continuous line's total is formatted with.
   int decimals = 3;
   QString unitName = QStringLiteral("mm");
@@ -69,8 +76,26 @@ class LiveSnapshotSlot {
   std::shared_ptr<const LiveSnapshot> snapshot_;
 };
 
+// A picture of what does not change from frame to frame, drawn once on the frame thread and blended
+// over every frame until its revision, the area or the scale changes: text and antialiased figures are
+// far too slow to draw 30 times a second, and drawing them allocates.
+class OverlayLayer {
+ public:
+  // Draws the layer onto the painter, re-rendering it with `render` when the key changed.
+  template <typename Render>
+  void blend(QPainter& painter, std::uint64_t revision, QSize area, double sx, double sy, Render render);
+
+ private:
+  QImage image_;
+  bool valid_ = false;
+  std::uint64_t revision_ = 0;
+  QSize area_;
+  double sx_ = 0, sy_ = 0;
+  QRect used_;  // the part that holds anything
+};
+
 // The two frame overlays of the live view: shapes before the time stamp and cross line, the scale,
-// circles and comparison objects after them.
+// circles and comparison objects after them. Frame thread only (each keeps its own layer).
 class LiveShapesOverlay : public FrameOverlay {
  public:
   explicit LiveShapesOverlay(std::shared_ptr<LiveSnapshotSlot> slot) : slot_(std::move(slot)) {}
@@ -78,6 +103,7 @@ class LiveShapesOverlay : public FrameOverlay {
 
  private:
   std::shared_ptr<LiveSnapshotSlot> slot_;
+  OverlayLayer layer_;
 };
 
 class LiveComparisonOverlay : public FrameOverlay {
@@ -87,6 +113,7 @@ class LiveComparisonOverlay : public FrameOverlay {
 
  private:
   std::shared_ptr<LiveSnapshotSlot> slot_;
+  OverlayLayer layer_;
 };
 
 }  // namespace lumivex

@@ -1,15 +1,22 @@
 // Measuring on the live picture through the real main window: command ids and mouse events on the video
 // area, with a fake capture service that hands out a chosen frame.
 #include "app/live_view.h"
+#include "app/camera_controller.h"
 #include "app/live_tools_controller.h"
 #include "app/main_controls.h"
 #include "app/main_window.h"
 #include "app/video_area.h"
+#include "capture/demo_camera.h"
+#include "capture/demo_camera_hub.h"
 #include "capture/demo_scene.h"
+#include "capture/gst_capture_service.h"
+#include "capture/still/still_capture.h"
 #include "core/app_context.h"
 #include "core/app_events.h"
 #include "core/capture_state.h"
 #include "core/scripted_prompter.h"
+#include "core/settings.h"
+#include "library/thumbnail_strip.h"
 #include "measure/calibration_file.h"
 #include "measure/calibration_state.h"
 #include "tests/app/fake_capture_service.h"
@@ -347,6 +354,66 @@ TEST_F(LiveViewTest, LiveCalibrationRoundTrip) {
   command(1197);
   EXPECT_FALSE(window_->liveTools().lineCalibrationMode());
   EXPECT_EQ(prompts_->messageTexts().size(), 1u);
+}
+
+// The whole road with the steady simulated camera: an automatic circle on disc A (true radius 60 um, 48
+// video pixels at any size), F2, and the circle burnt into the saved BMP at the capture size.
+TEST(LiveViewDemoCamera, AutomaticCircleIsBurntIntoTheStill) {
+  test::TempHome home;
+  AppContext& context = AppContext::initialise();
+  context.folders().resolve(context.paths().programFolder, context.paths().documentsFolder);
+  context.settings().imageFormat = kImageFormatBmp;
+  auto previous = installPrompter(std::make_unique<ScriptedPrompter>());
+  auto service = std::make_unique<GstCaptureService>(true);
+  GstCaptureService* camera = service.get();
+  for (const std::shared_ptr<DemoCamera>& demo : DemoCameraHub::instance().cameras()) {
+    demo->setDrift(false);
+    demo->setNoise(false);
+  }
+  {
+    MainWindow window(context, StartOptions{}, std::move(service));
+    window.show();
+    if (!test::waitUntil([&] { return window.camera().isConnected() && !camera->bufferedFrame().isEmpty(); })) {
+      installPrompter(std::move(previous));
+      AppContext::shutdown();
+      GTEST_SKIP() << "the simulated camera did not stream";
+    }
+    VideoArea* area = window.controls().videoArea();
+    ASSERT_TRUE(window.dispatchCommand(1206));
+    ASSERT_TRUE(test::waitUntil([&] { return window.liveView().hasMeasurementFrame(); }));
+    for (const QPoint& p : {QPoint(112, 208), QPoint(160, 160), QPoint(208, 208)}) {
+      QTest::mouseMove(area, p);
+      QTest::mouseClick(area, Qt::LeftButton, {}, p);
+    }
+    if (window.liveView().canvas().inCycle()) QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(500, 420));
+    ASSERT_EQ(window.liveView().shapes().count(), 1);
+    const MeasureShape& circle = window.liveView().shapes().at(0);
+    EXPECT_NEAR(circle.radius, 48.0, 1.5);
+    EXPECT_LE((circle.points[0] - QPoint(160, 208)).manhattanLength(), 2);
+
+    ThumbnailStrip* strip = window.controls().strip();
+    const int before = strip->pictures().count();
+    QTest::keyClick(area, Qt::Key_F2);
+    ASSERT_TRUE(test::waitUntil([&] { return strip->pictures().count() == before + 1; }));
+    const QImage still(strip->CurrentEntry()->path);
+    ASSERT_FALSE(still.isNull());
+    const double scale = StillCapture::burnInScale(still.width(), still.height());
+    // The circle's left and right ends, in the still.
+    for (const QPointF& end : {QPointF(circle.points[0].x() - circle.radius, circle.points[0].y()),
+                               QPointF(circle.points[0].x() + circle.radius, circle.points[0].y())}) {
+      const QPoint at = (end * scale).toPoint();
+      bool red = false;
+      for (int dy = -3; dy <= 3 && !red; ++dy) {
+        for (int dx = -3; dx <= 3 && !red; ++dx) {
+          const QColor c = still.pixelColor(at + QPoint(dx, dy));
+          red = c.red() > 200 && c.green() < 60 && c.blue() < 60;
+        }
+      }
+      EXPECT_TRUE(red) << at.x() << "," << at.y();
+    }
+  }
+  installPrompter(std::move(previous));
+  AppContext::shutdown();
 }
 
 }  // namespace
