@@ -360,6 +360,17 @@ TEST_F(LiveViewTest, LiveCalibrationRoundTrip) {
 // video pixels at any size), F2, and the circle burnt into the saved BMP at the capture size.
 TEST(LiveViewDemoCamera, AutomaticCircleIsBurntIntoTheStill) {
   test::TempHome home;
+  // The camera sets the process-wide capture size; later tests of this program expect it as it was.
+  struct RestoreCaptureState {
+    int width = captureState().width.load();
+    int height = captureState().height.load();
+    bool highResolution = captureState().highResolutionModel.load();
+    ~RestoreCaptureState() {
+      captureState().width = width;
+      captureState().height = height;
+      captureState().highResolutionModel = highResolution;
+    }
+  } restore;
   AppContext& context = AppContext::initialise();
   context.folders().resolve(context.paths().programFolder, context.paths().documentsFolder);
   context.settings().imageFormat = kImageFormatBmp;
