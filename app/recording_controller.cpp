@@ -23,6 +23,8 @@
 #include <QMetaObject>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace lumivex {
 
 namespace {
@@ -203,6 +205,7 @@ void RecordingController::closeFile(bool tellErrors) {
 
 void RecordingController::enterRecording() {
   recording_ = true;
+  recordingClock_.start();
   controls_.latchButton(ids::kRecord)->setLatched(true);
   // Released while recording: the Preview command then closes the file rather than stopping the camera.
   controls_.latchButton(ids::kPreview)->setLatched(false);
@@ -278,11 +281,18 @@ void RecordingController::stopQuietly() {
   screen_.refreshToolTips();
 }
 
+int RecordingController::nextSecond() const {
+  // One more per tick, but never behind the clock: a busy GUI thread misses ticks, and the count (and the
+  // time limit with it) would then fall behind the file.
+  const qint64 elapsed = recordingClock_.isValid() ? recordingClock_.elapsed() / 1000 : 0;
+  return std::max<qint64>(seconds_ + 1, std::min<qint64>(elapsed, kNoLimit - 1));
+}
+
 void RecordingController::onLimitTick() {
-  setSeconds(seconds_ + 1);
-  if (seconds_ == limit_) {
-    stopAtTimeLimit();
-  } else if (seconds_ > limit_) {
+  if (!limitReached_) {
+    setSeconds(nextSecond());
+    if (seconds_ >= limit_) stopAtTimeLimit();
+  } else {
     sounds_.play(ids::kSoundRecordEnd);
     limitTimer_.stop();
     limitReached_ = false;
@@ -291,7 +301,7 @@ void RecordingController::onLimitTick() {
   }
 }
 
-void RecordingController::onSecondTick() { setSeconds(seconds_ + 1); }
+void RecordingController::onSecondTick() { setSeconds(nextSecond()); }
 
 void RecordingController::onWriteFailure(int generation, const QString& reason) {
   if (generation != generation_ || !recording_) return;

@@ -2,6 +2,7 @@
 
 #include "core/capture_service.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -95,6 +96,7 @@ class RecordingController {
   void openTimedCapture();
   void onWriteFailure(int generation, const QString& reason);
   void setSeconds(int seconds);
+  int nextSecond() const;
   void showError(const QString& text);
   QString videoFolder() const;
   QSize captureSize() const;
@@ -116,7 +118,8 @@ class RecordingController {
   bool limitReached_ = false;  // the limit closed the file; the next tick of 1002 finishes
   int seconds_ = 0;
   int limit_ = kNoLimit;
-  int generation_ = 0;  // of the recording whose write errors count
+  QElapsedTimer recordingClock_;  // since the file opened
+  int generation_ = 0;            // of the recording whose write errors count
   QString activePath_;
   QPointer<RecorderDialog> recorderDialog_;
   QPointer<TimedCaptureDialog> timedDialog_;
