@@ -13,6 +13,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <clocale>
+#include <cstdio>
+
 namespace lumivex {
 namespace {
 
@@ -45,8 +48,16 @@ int runLumivex(int argc, char** argv) {
     if (!pictures.isEmpty()) InstanceHandoff::send(pictures);
     return 0;
   }
+  // Better one warned start than a silent refusal, or two instances nobody was told about.
+  if (!instance.locked()) {
+    std::fprintf(stderr, "Lumivex: no single-instance lock (%s); a second start will not be refused.\n",
+                 qPrintable(instance.error()));
+  }
 
   QApplication app(argc, argv);
+  // Qt has just set the C locale from the environment; numbers written by C functions (and the export
+  // libraries) must not become "0,7" under a German locale, or readers refuse the files.
+  std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName(QStringLiteral("Lumivex"));
   QApplication::setOrganizationName(QStringLiteral("Lumivex"));
 

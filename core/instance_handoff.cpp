@@ -21,6 +21,10 @@ constexpr int kMaxMessage = 1 << 20;  // far more than any list of pictures a de
 }  // namespace
 
 QString InstanceHandoff::defaultName() {
+  // Beside the lock: starts that share the settings meet, in a folder only the user may enter, and a
+  // run with other settings (a test) never removes the socket of the user's program.
+  const QString lock = SingleInstance::defaultLockPath();
+  if (lock.endsWith(QStringLiteral(".lock"))) return lock.chopped(5) + QStringLiteral(".socket");
   return QString::fromLatin1(SingleInstance::kMutexName) + u'-' + QString::number(getuid());
 }
 

@@ -13,7 +13,7 @@ namespace lumivex {
 
 // Hands the pictures a second start of the program was given to the instance that runs (single instance
 // is the lock of SingleInstance; this is how a file manager's "Open with" still reaches the running
-// program). A local socket named after the instance GUID and the user id, reachable by this user only.
+// program). A local socket beside the lock file of SingleInstance, reachable by this user only.
 // The client sends one absolute path per line and an empty line; the server answers "ok" and passes the
 // paths on. GUI thread (server); the client blocks and needs no event loop.
 class InstanceHandoff : public QObject {

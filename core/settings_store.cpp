@@ -88,11 +88,12 @@ bool SettingsStore::refresh() {
     case WholeFile::Status::Unreadable:
       // Remembered per version of the file, so it is not opened again until it changes.
       unreadableError_ = file.error;
+      unreadableReason_ = file.reason;
       cachedStamp_ = stamp;
       if (!warnedUnreadable_) {
         warnedUnreadable_ = true;
         qWarning("Lumivex: the settings file %s cannot be read (%s); defaults apply and it is left untouched.",
-                 qPrintable(path_), std::strerror(file.error));
+                 qPrintable(path_), qPrintable(file.reason));
       }
       return false;
     case WholeFile::Status::TooLarge:
@@ -122,7 +123,7 @@ WriteResult SettingsStore::write(const RegistryFile& updated) {
   WriteResult result;
   if (unreadableError_ != 0) {
     // Writing would replace settings we could not even read.
-    result = WriteResult::failure(unreadableError_);
+    result = WriteResult::failure(unreadableError_, unreadableReason_);
   } else {
     QDir().mkpath(QFileInfo(path_).absolutePath());
     result = updated.saveAtomically(path_);

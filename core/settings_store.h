@@ -87,6 +87,7 @@ class SettingsStore {
   RegistryFile cache_;
   std::optional<FileStamp> cachedStamp_;  // the file version cache_ holds; nullopt: none
   int unreadableError_ = 0;               // errno while the file cannot be read
+  QString unreadableReason_;              // and the words for it
   bool warnedUnreadable_ = false;
   int readCount_ = 0;
 };

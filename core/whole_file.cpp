@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace lumivex {
 namespace {
@@ -31,9 +32,10 @@ std::optional<FileStamp> FileStamp::of(const QString& path) {
 
 WholeFile WholeFile::read(const QString& path, std::int64_t maxBytes) {
   WholeFile file;
-  const auto unreadable = [&file](int error) {
+  const auto unreadable = [&file](int error, const char* reason = nullptr) {
     file.status = Status::Unreadable;
     file.error = error;
+    file.reason = QString::fromLocal8Bit(reason != nullptr ? reason : std::strerror(error));
     file.bytes.clear();
     return file;
   };
@@ -44,10 +46,15 @@ WholeFile WholeFile::read(const QString& path, std::int64_t maxBytes) {
     return unreadable(errno);
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    const int error = S_ISDIR(st.st_mode) ? EISDIR : errno != 0 ? errno : EINVAL;
+  if (::fstat(fd, &st) != 0) {
+    const int error = errno;
     ::close(fd);
     return unreadable(error);
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    // A FIFO, device or socket: nothing errno names, so say what it is not.
+    return S_ISDIR(st.st_mode) ? unreadable(EISDIR) : unreadable(EINVAL, "Not a regular file");
   }
   file.stamp = stampOf(st);
   if (st.st_size > maxBytes) {

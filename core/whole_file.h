@@ -30,7 +30,8 @@ struct WholeFile {
   Status status = Status::Missing;
   QByteArray bytes;
   FileStamp stamp;
-  int error = 0;  // errno for Unreadable
+  int error = 0;   // errno for Unreadable
+  QString reason;  // the system's words for error, or "Not a regular file"
 
   static WholeFile read(const QString& path, std::int64_t maxBytes);
 };

@@ -285,7 +285,8 @@ bool CxImage::Load(const QString& fileName, uint32_t imageType) {
   CxIOFile file;
   if (!file.Open(fileName, "rb")) {
     Destroy();
-    SetLastError("can't open file for reading");
+    // The system's words say what is wrong: a missing file, a directory, a FIFO, no permission.
+    SetLastError(("can't open file for reading: " + file.OpenError()).toLocal8Bit().constData());
     return false;
   }
   return Decode(&file, imageType);

@@ -3,7 +3,13 @@
 #include <QFile>
 #include <QString>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace lumivex {
 
@@ -11,9 +17,36 @@ CxIOFile::~CxIOFile() { Close(); }
 
 bool CxIOFile::Open(const QString& fileName, const char* mode) {
   if (stream_ != nullptr || mode == nullptr) return false;
-  stream_ = std::fopen(QFile::encodeName(fileName).constData(), mode);
-  owned_ = stream_ != nullptr;
-  return owned_;
+  openError_.clear();
+  const auto fail = [this](int error, const char* text = nullptr) {
+    openError_ = QString::fromLocal8Bit(text != nullptr ? text : std::strerror(error));
+    return false;
+  };
+  const QByteArray native = QFile::encodeName(fileName);
+  if (mode[0] != 'r' || std::strchr(mode, '+') != nullptr) {
+    stream_ = std::fopen(native.constData(), mode);
+    owned_ = stream_ != nullptr;
+    return owned_ || fail(errno);
+  }
+  // Non-blocking, so a FIFO cannot hold the open; blocking again once it is known to be a regular file.
+  const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return fail(errno);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int error = errno;
+    ::close(fd);
+    if (S_ISDIR(st.st_mode)) return fail(EISDIR);
+    return S_ISREG(st.st_mode) ? fail(error) : fail(0, "Not a regular file");
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  stream_ = ::fdopen(fd, mode);
+  if (stream_ == nullptr) {
+    const int error = errno;
+    ::close(fd);
+    return fail(error);
+  }
+  owned_ = true;
+  return true;
 }
 
 bool CxIOFile::Close() {

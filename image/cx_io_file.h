@@ -2,9 +2,9 @@
 
 #include "image/cx_file.h"
 
-#include <cstdio>
+#include <QString>
 
-class QString;
+#include <cstdio>
 
 namespace lumivex {
 
@@ -18,8 +18,11 @@ class CxIOFile : public CxFile {
   CxIOFile(const CxIOFile&) = delete;
   CxIOFile& operator=(const CxIOFile&) = delete;
 
-  // mode as for fopen ("rb", "wb"); fails if a stream is already attached.
+  // mode as for fopen ("rb", "wb"); fails if a stream is already attached. A file opened for reading
+  // only must be a regular file: a FIFO would block the reader and a directory is no picture.
   bool Open(const QString& fileName, const char* mode);
+  // Why the last Open failed, in the system's words ("Is a directory"); empty after a success.
+  const QString& OpenError() const { return openError_; }
   FILE* GetFP() const { return stream_; }
 
   bool Close() override;
@@ -38,6 +41,7 @@ class CxIOFile : public CxFile {
 
  private:
   FILE* stream_ = nullptr;
+  QString openError_;
   bool owned_ = false;
 };
 

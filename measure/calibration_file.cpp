@@ -141,7 +141,8 @@ WriteResult storeCalibration(const QString& path, const QString& magnification, 
   if (!file.load(path)) {
     const WholeFile probe = WholeFile::read(path, CalibrationFile::kMaxBytes);
     if (probe.status == WholeFile::Status::TooLarge) return WriteResult::failure(EFBIG);
-    return WriteResult::failure(probe.error != 0 ? probe.error : EIO);
+    if (probe.error != 0) return WriteResult::failure(probe.error, probe.reason);
+    return WriteResult::failure(EIO);
   }
   file.store(magnification, value);
   return file.save(path);

@@ -87,7 +87,7 @@ void WriteFailureStage::arm(WriteFailure failure, const QString& target, const Q
       if (disk_) {
         disk_->setReadOnly(true);
       } else {
-        QFile::setPermissions(folder_, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(QFileInfo(target).absolutePath(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
       }
       break;
     case WriteFailure::ReadOnlyTarget:
@@ -107,7 +107,8 @@ void WriteFailureStage::disarm() {
     disk_->setReadOnly(false);
     disk_->drain();
   }
-  QFile::setPermissions(folder_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  for (const QString& folder : {folder_, QFileInfo(target_).absolutePath()})
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   if (failure_ == WriteFailure::ReadOnlyTarget) {
     setImmutable(target_, false);
     QFile::setPermissions(target_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include <clocale>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -50,6 +51,8 @@ int main(int argc, char** argv) {
   // Drawing text onto pictures needs a GUI application object, but never a display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
+  // Results are read by scripts: a decimal point whatever the user's locale.
+  std::setlocale(LC_NUMERIC, "C");
   QStringList args = QCoreApplication::arguments().mid(1);
   if (args.isEmpty()) return usage();
   // A two-word name ("process edge-global") lets another file add an operation to a command it does not own.
