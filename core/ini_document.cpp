@@ -21,12 +21,14 @@ bool IniDocument::load(const QString& path, int codePage) {
   const WholeFile file = WholeFile::read(path, kMaxBytes);
   if (file.status == WholeFile::Status::Missing) {
     lines_.clear();
+    reindex();
     encoding_ = codePage == 0 ? TextEncoding::Utf8 : TextEncoding::CodePage;
     codePage_ = codePage;
     return true;
   }
   if (file.status != WholeFile::Status::Read) {
     lines_.clear();
+    reindex();
     return false;
   }
   return parse(file.bytes, codePage);
@@ -34,6 +36,7 @@ bool IniDocument::load(const QString& path, int codePage) {
 
 bool IniDocument::parse(const QByteArray& bytes, int codePage) {
   lines_.clear();
+  reindex();
   const std::optional<DecodedText> decoded = decodeText(bytes, codePage);
   if (!decoded) return false;
   encoding_ = decoded->encoding;
@@ -43,7 +46,35 @@ bool IniDocument::parse(const QByteArray& bytes, int codePage) {
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   lines_ = text.split(u'\n');
   if (!lines_.isEmpty() && lines_.back().isEmpty()) lines_.removeLast();
+  reindex();
   return true;
+}
+
+QString IniDocument::keyTag(int headerIndex, const QString& key) {
+  return QString::number(headerIndex) + u'\n' + key.trimmed().toCaseFolded();
+}
+
+void IniDocument::reindex() {
+  sections_.clear();
+  keys_.clear();
+  int header = -1;
+  for (int i = 0; i < lines_.size(); ++i) {
+    const QString& line = lines_[i];
+    const QString t = line.trimmed();
+    if (isSectionHeader(t)) {
+      header = i;
+      const QString name = sectionName(t).toCaseFolded();
+      if (!sections_.contains(name)) sections_.insert(name, i);  // the first of equal names wins
+      continue;
+    }
+    if (header < 0) continue;
+    const int eq = static_cast<int>(line.indexOf(u'='));
+    if (eq < 0) continue;
+    const QString name = line.left(eq).trimmed();
+    if (name.startsWith(u';')) continue;
+    const QString tag = keyTag(header, name);
+    if (!keys_.contains(tag)) keys_.insert(tag, i);
+  }
 }
 
 QByteArray IniDocument::serialise() const {
@@ -59,12 +90,7 @@ QByteArray IniDocument::serialise() const {
 WriteResult IniDocument::save(const QString& path) const { return AtomicFile::write(path, serialise()); }
 
 int IniDocument::findSection(const QString& section) const {
-  const QString wanted = section.trimmed();
-  for (int i = 0; i < lines_.size(); ++i) {
-    const QString t = lines_[i].trimmed();
-    if (isSectionHeader(t) && sectionName(t).compare(wanted, Qt::CaseInsensitive) == 0) return i;
-  }
-  return -1;
+  return sections_.value(section.trimmed().toCaseFolded(), -1);
 }
 
 int IniDocument::sectionEnd(int headerIndex) const {
@@ -74,17 +100,7 @@ int IniDocument::sectionEnd(int headerIndex) const {
 }
 
 int IniDocument::findKey(int headerIndex, const QString& key) const {
-  const QString wanted = key.trimmed();
-  const int end = sectionEnd(headerIndex);
-  for (int i = headerIndex + 1; i < end; ++i) {
-    const QString& line = lines_[i];
-    const int eq = static_cast<int>(line.indexOf(u'='));
-    if (eq < 0) continue;
-    const QString name = line.left(eq).trimmed();
-    if (name.startsWith(u';')) continue;
-    if (name.compare(wanted, Qt::CaseInsensitive) == 0) return i;
-  }
-  return -1;
+  return keys_.value(keyTag(headerIndex, key), -1);
 }
 
 bool IniDocument::hasSection(const QString& section) const { return findSection(section) >= 0; }
@@ -104,6 +120,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
   if (header < 0) {
     lines_.append(u'[' + section.trimmed() + u']');
     lines_.append(entry);
+    reindex();
     return;
   }
   const int line = findKey(header, key);
@@ -115,6 +132,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
   int insertAt = sectionEnd(header);
   while (insertAt > header + 1 && lines_[insertAt - 1].trimmed().isEmpty()) --insertAt;
   lines_.insert(insertAt, entry);
+  reindex();
 }
 
 QString IniDocument::encodeStruct(const QByteArray& bytes) {

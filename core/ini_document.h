@@ -4,6 +4,7 @@
 #include "core/text_codec.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +15,7 @@ namespace lumivex {
 // A profile ("ini") file with the lookup rules of the Windows profile functions: section names and keys
 // match whole, trimmed and case-insensitively; an empty value is the empty text; a value in matching
 // quotes loses them. Writing keeps every other line (comments, unknown lines, order) as it was.
+// Sections and keys are indexed when the document is read or changed, so a lookup does not scan the file.
 class IniDocument {
  public:
   // Profile files of this program are small; a larger one is treated as one that cannot be decoded.
@@ -45,11 +47,17 @@ class IniDocument {
   // Index of the key's line within the section starting after header line headerIndex, or -1.
   int findKey(int headerIndex, const QString& key) const;
   int sectionEnd(int headerIndex) const;
+  void reindex();
+
+  static QString keyTag(int headerIndex, const QString& key);
 
   QStringList lines_;
   TextEncoding encoding_ = TextEncoding::Utf8;
   int codePage_ = 0;
   bool crlf_ = false;
+  // Case-folded section name -> its first header line; keyTag(header, key) -> the key's first line.
+  QHash<QString, int> sections_;
+  QHash<QString, int> keys_;
 };
 
 }  // namespace lumivex

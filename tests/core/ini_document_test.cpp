@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 namespace lumivex {
 namespace {
 
@@ -17,6 +20,38 @@ TEST(IniDocumentTest, WritesKeepEveryOtherLine) {
   EXPECT_EQ(doc.value(QStringLiteral("20"), QStringLiteral("20")), QStringLiteral("12.4"));
   EXPECT_EQ(doc.value(QStringLiteral("2"), QStringLiteral("2")), QStringLiteral("99"));
   EXPECT_FALSE(doc.value(QStringLiteral("2"), QStringLiteral("20")).has_value());
+}
+
+// The lookup rules hold through the index, before and after the document is changed.
+TEST(IniDocumentTest, LookupRules) {
+  IniDocument doc;
+  ASSERT_TRUE(
+      doc.parse("top=0\n[ Quorvanta ]\n Key = \"quoted\" \n;Key=comment\nkey=second\nEmpty=\n"
+                "[quorvanta]\nOnly=later section\n[Other]\nKey=other\n"));
+  const struct {
+    const char* section;
+    const char* key;
+    std::optional<QString> value;
+  } cases[] = {
+      {"QUORVANTA", "kEY", QStringLiteral("quoted")},  // trimmed, case-insensitive, first of equal keys
+      {"Quorvanta", "Empty", QString()},
+      {"Quorvanta", "Only", std::nullopt},  // only the first section of a name counts
+      {"Quorvanta", ";Key", std::nullopt},
+      {"Other", "key", QStringLiteral("other")},
+      {"", "top", std::nullopt},  // lines before any section belong to none
+      {"Missing", "Key", std::nullopt},
+  };
+  for (int round = 0; round < 2; ++round) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.section) + "/" + c.key);
+      EXPECT_EQ(doc.value(QString::fromLatin1(c.section), QString::fromLatin1(c.key)), c.value);
+    }
+    // Lines moved by an insertion: the index follows.
+    doc.setValue(QStringLiteral("Quorvanta"), QStringLiteral("Added"), QStringLiteral("1"));
+  }
+  EXPECT_EQ(doc.value(QStringLiteral("quorvanta"), QStringLiteral("added")), QStringLiteral("1"));
+  doc.setValue(QStringLiteral("New"), QStringLiteral("k"), QStringLiteral("v"));
+  EXPECT_EQ(doc.value(QStringLiteral("new"), QStringLiteral("K")), QStringLiteral("v"));
 }
 
 TEST(IniDocumentTest, NewKeyGoesBeforeTheBlankLinesEndingItsSection) {
