@@ -22,6 +22,9 @@ struct FileRequest {
   QString fileName;
   QStringList filters;  // "JPEG files (*.jpg)"
   QString selectedFilter;
+  // Save dialogs: whether the dialog itself asks before an existing file is chosen. Callers that add an
+  // extension afterwards ask for the final name themselves.
+  bool confirmOverwrite = true;
 };
 
 struct FileAnswer {

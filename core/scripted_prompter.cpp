@@ -37,11 +37,13 @@ MessageAnswer ScriptedPrompter::message(QWidget*, const QString& title, const QS
 
 std::optional<FileAnswer> ScriptedPrompter::openFile(QWidget*, const FileRequest& request) {
   records_.push_back({Kind::OpenFile, request.title, request.folder + u'/' + request.fileName});
+  fileRequests_.push_back(request);
   return next<std::optional<FileAnswer>>().value_or(std::nullopt);
 }
 
 std::optional<FileAnswer> ScriptedPrompter::saveFile(QWidget*, const FileRequest& request) {
   records_.push_back({Kind::SaveFile, request.title, request.folder + u'/' + request.fileName});
+  fileRequests_.push_back(request);
   return next<std::optional<FileAnswer>>().value_or(std::nullopt);
 }
 

@@ -26,6 +26,8 @@ class ScriptedPrompter : public Prompter {
 
   void push(Answer answer) { answers_.push_back(std::move(answer)); }
   const std::vector<Record>& records() const { return records_; }
+  // Every open and save request in full (filters, overwrite rule), in the order asked.
+  const std::vector<FileRequest>& fileRequests() const { return fileRequests_; }
   std::vector<QString> messageTexts() const;
   void clearRecords() { records_.clear(); }
 
@@ -43,6 +45,7 @@ class ScriptedPrompter : public Prompter {
 
   std::deque<Answer> answers_;
   std::vector<Record> records_;
+  std::vector<FileRequest> fileRequests_;
 };
 
 }  // namespace lumivex

@@ -69,8 +69,9 @@ std::optional<FileAnswer> WidgetPrompter::openFile(QWidget* parent, const FileRe
 
 std::optional<FileAnswer> WidgetPrompter::saveFile(QWidget* parent, const FileRequest& request) {
   QString filter = request.selectedFilter;
-  const QString path = QFileDialog::getSaveFileName(parent, request.title, request.folder + u'/' + request.fileName,
-                                                    request.filters.join(QStringLiteral(";;")), &filter);
+  const QString path = QFileDialog::getSaveFileName(
+      parent, request.title, request.folder + u'/' + request.fileName, request.filters.join(QStringLiteral(";;")),
+      &filter, request.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite);
   return fileAnswer(path, filter);
 }
 
