@@ -2,6 +2,7 @@
 
 #include "core/localisation.h"
 #include "core/prompter.h"
+#include "export/export_path.h"
 #include "export/spreadsheet/c_spread_sheet.h"
 #include "measure/calibration_state.h"
 
@@ -41,14 +42,6 @@ class BusyScope {
  private:
   const BusyCursor& busy_;
 };
-
-// The suffix of a filter such as "xlsx Files(*.xlsx)".
-QString suffixOfFilter(const QString& filter) {
-  const qsizetype star = filter.indexOf(QLatin1String("*."));
-  if (star < 0) return QStringLiteral("xls");
-  const qsizetype end = filter.indexOf(u')', star);
-  return filter.mid(star + 2, end < 0 ? -1 : end - star - 2);
-}
 
 }  // namespace
 
@@ -100,8 +93,12 @@ QString exportShapesToSpreadsheet(QWidget* parent, ReportSource source, const st
   const std::optional<FileAnswer> answer = prompter().saveFile(parent, request);
   if (!answer || answer->path.isEmpty()) return {};
   QString path = answer->path;
-  if (QFileInfo(path).suffix().isEmpty())
-    path += u'.' + suffixOfFilter(answer->selectedFilter.isEmpty() ? request.filters.front() : answer->selectedFilter);
+  if (QFileInfo(path).suffix().isEmpty()) {
+    QString suffix = filterSuffix(answer->selectedFilter);
+    if (suffix.isEmpty()) suffix = QStringLiteral("xls");
+    if (path.endsWith(u'.')) path.chop(1);
+    path += u'.' + suffix;
+  }
   if (QFileInfo::exists(path)) {
     // Every form adds to what the file holds, so the question says so.
     const QString question =

@@ -5,13 +5,12 @@
 #include "measure/shape_builder.h"
 #include "measure/units.h"
 #include "tools/lumivex_image/command_registry.h"
+#include "tools/lumivex_image/shape_arguments.h"
 
 #include <QList>
 #include <QPoint>
 
 #include <cstdio>
-#include <functional>
-#include <map>
 #include <optional>
 
 namespace lumivex::tool {
@@ -27,70 +26,19 @@ int fail(const char* text) {
   return 2;
 }
 
-using Builder = std::function<std::optional<MeasureShape>(const QList<QPoint>&, const UnitConversion&)>;
-
-struct KindEntry {
-  int minPoints;
-  int maxPoints;  // 0: any number from minPoints
-  Builder build;
-};
-
-const std::map<QString, KindEntry>& kinds() {
-  // The label stands at the last click; where it stands does not change the texts.
-  static const std::map<QString, KindEntry> table{
-      {"line", {2, 2, [](const auto& p, const auto& u) { return makeLine(p[0], p[1], p[1], u); }}},
-      {"parallel", {2, 2, [](const auto& p, const auto& u) { return makeParallelLine(p[0], p[1], p[1], u); }}},
-      {"dotline", {3, 3, [](const auto& p, const auto& u) { return makeDotLine(p[0], p[1], p[2], p[2], u); }}},
-      {"radius-circle", {2, 2, [](const auto& p, const auto& u) { return makeRadiusCircle(p[0], p[1], p[1], u); }}},
-      {"diameter-circle", {2, 2, [](const auto& p, const auto& u) { return makeDiameterCircle(p[0], p[1], p[1], u); }}},
-      {"three-point-circle",
-       {3, 3, [](const auto& p, const auto& u) { return makeThreePointCircle(p[0], p[1], p[2], p[2], u); }}},
-      {"two-circles",
-       {6, 6,
-        [](const auto& p, const auto& u) {
-          return makeTwoCircles({p[0], p[1], p[2]}, p[2], {p[3], p[4], p[5]}, p[5], p[5], u);
-        }}},
-      {"rectangle", {2, 2, [](const auto& p, const auto& u) { return makeRectangle(p[0], p[1], p[1], u); }}},
-      {"polygon", {3, 0, [](const auto& p, const auto& u) { return makePolygon(p, p.back(), u); }}},
-      {"continuous", {2, 0, [](const auto& p, const auto& u) { return makeContinuousLine(p, p.mid(1), u); }}},
-      {"angle", {3, 3, [](const auto& p, const auto&) { return makeAngle(p[0], p[1], p[2], p[2]); }}},
-      {"four-point-angle",
-       {4, 4, [](const auto& p, const auto&) { return makeFourPointAngle(p[0], p[1], p[2], p[3], p[3]); }}},
-      {"arc", {3, 3, [](const auto& p, const auto& u) { return makeArc(p[0], p[1], p[2], p[2], u); }}},
-  };
-  return table;
-}
-
 int measure(const QStringList& args) {
   if (args.isEmpty()) return fail("measure: KIND missing");
-  const auto kind = kinds().find(args.front());
-  if (kind == kinds().end()) return fail("measure: unknown KIND");
-  UnitConversion units;
-  units.unitName = QStringLiteral("mm");
-  units.decimals = kDefaultDecimals;
-  units.rate = 10;
-  units.unitFactor = kMmFactor;
+  UnitConversion units = defaultUnits();
   QList<int> numbers;
   for (qsizetype i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
     bool ok = true;
     if (a.startsWith(QStringLiteral("--"))) {
       if (i + 1 >= args.size()) return fail("measure: option without a value");
-      const QString value = args[++i];
-      if (a == u"--unit") {
-        units.unitName = value;
-      } else if (a == u"--decimals") {
-        units.decimals = value.toInt(&ok);
-        ok = ok && units.decimals >= 0 && units.decimals <= 17;
-      } else if (a == u"--rate") {
-        units.rate = value.toDouble(&ok);
-        ok = ok && units.rate > 0;
-      } else if (a == u"--unit-factor") {
-        units.unitFactor = value.toDouble(&ok);
-      } else {
-        return fail("measure: unknown option");
-      }
-      if (!ok) return fail("measure: bad option value");
+      QString error;
+      const std::optional<bool> applied = applyUnitOption(a, args[++i], units, &error);
+      if (!applied) return fail("measure: unknown option");
+      if (!*applied) return fail("measure: bad option value");
       continue;
     }
     numbers.append(a.toInt(&ok));
@@ -99,11 +47,13 @@ int measure(const QStringList& args) {
   if (numbers.size() % 2 != 0) return fail("measure: coordinates come in pairs");
   QList<QPoint> points;
   for (qsizetype i = 0; i < numbers.size(); i += 2) points.append(QPoint(numbers[i], numbers[i + 1]));
-  const KindEntry& entry = kind->second;
-  if (points.size() < entry.minPoints || (entry.maxPoints != 0 && points.size() > entry.maxPoints))
-    return fail("measure: wrong number of points for KIND");
-
-  const std::optional<MeasureShape> shape = entry.build(points, units);
+  QString error;
+  bool formed = false;
+  const std::optional<MeasureShape> shape = buildShape(args.front(), points, units, &error, &formed);
+  if (!shape && !formed && !error.isEmpty()) {
+    std::fprintf(stderr, "measure: %s\n", qPrintable(error));
+    return 2;
+  }
   if (!shape) {
     printLine(QStringLiteral("no result: the points form no such shape"));
     return 0;
