@@ -1,13 +1,16 @@
 #include "app/export_controller.h"
 
 #include "app/files_controller.h"
+#include "app/live_tools_controller.h"
 #include "app/live_view.h"
+#include "app/screen_controller.h"
 #include "capture/still/still_capture.h"
 #include "core/app_context.h"
 #include "core/capture_service.h"
 #include "core/capture_state.h"
 #include "export/cad_drawing.h"
 #include "export/dxf_export_command.h"
+#include "export/spreadsheet_export.h"
 #include "export/word_export.h"
 #include "measure/calibration_state.h"
 #include "measure/live_marks.h"
@@ -20,7 +23,10 @@ namespace lumivex {
 
 ExportController::ExportController(QWidget& window, LiveToolsController& live, LiveView& view, ScreenController& screen,
                                    FilesController& files, CaptureService& capture)
-    : window_(window), live_(live), view_(view), screen_(screen), files_(files), capture_(capture) {}
+    : window_(window), live_(live), view_(view), screen_(screen), files_(files), capture_(capture) {
+  // The Excel button's list is the one the Word and CAD buttons export.
+  live_.hooks().liveShapes = [this] { return view_.exportShapes(); };
+}
 
 bool ExportController::writeLivePicture(const QString& path) {
   const QByteArray dib = capture_.bufferedFrame();
@@ -47,8 +53,10 @@ void ExportController::exportWord() {
   exportWordReport(request);
 }
 
-// The spreadsheet writer lands here.
-void ExportController::exportExcel() {}
+void ExportController::exportExcel() {
+  exportShapesToSpreadsheet(&window_, ReportSource::Live, live_.hooks().liveShapes(),
+                            [this](bool busy) { screen_.setBusy(busy); });
+}
 
 void ExportController::exportDxf() {
   // The CAD library is loaded once and kept, as the drawing is made in it.

@@ -5,11 +5,14 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QMouseEvent;
 class QWidget;
 
 namespace lumivex {
+
+struct MeasureShape;
 
 // What the main window's live tools ask of the live measurement side. The live view fills these in when
 // it wires its state to the window (LiveToolsController::hooks()); the defaults let the window run
@@ -32,6 +35,9 @@ struct LiveMeasureHooks {
   };
   // Places a live text shape at a point of the video area.
   std::function<void(const QString& text, QPoint at)> addLiveText = [](const QString&, QPoint) {};
+  // The live shape list, oldest first, for the exports (borrowed: valid until the list next changes).
+  // Each record keeps the live tool code that made it as its kind.
+  std::function<std::vector<const MeasureShape*>()> liveShapes = [] { return std::vector<const MeasureShape*>{}; };
   // Deletes every live shape, redo entry, pending point and comparison object.
   std::function<void()> deleteAll = [] {};
   // Every mouse event of the video area (press, release, move, double click), in video coordinates,

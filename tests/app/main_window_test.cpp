@@ -17,7 +17,10 @@
 #include "core/ini_document.h"
 #include "core/localisation.h"
 #include "core/scripted_prompter.h"
+#include "export/spreadsheet/workbook.h"
+#include "export/spreadsheet/workbook_file.h"
 #include "library/thumbnail_strip.h"
+#include "measure/measure_shape.h"
 #include "tests/app/fake_capture_service.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/wait_until.h"
@@ -130,6 +133,13 @@ TEST_F(MainWindowTest, EveryCommandHasItsEffect) {
   live.hooks().openToleranceCircle = [&](QWidget*) { ++tolerances; };
   live.hooks().deleteAll = [&] { ++deletions; };
   live.hooks().clearPendingPoints = [&] { ++pointLists; };
+  // Live records keep the tool code as their kind: 1 a line, 16 a text (no row).
+  MeasureShape liveLine;
+  liveLine.kind = static_cast<ShapeKind>(1);
+  liveLine.labels = {QStringLiteral("L:2.963mm")};
+  MeasureShape liveText;
+  liveText.kind = static_cast<ShapeKind>(16);
+  liveText.labels = {QStringLiteral("note")};
 
   const auto lastMessage = [this] {
     const auto texts = prompts_->messageTexts();
@@ -356,6 +366,22 @@ TEST_F(MainWindowTest, EveryCommandHasItsEffect) {
       {ids::kAccelSizeMedium, {}, [&](MainWindow&) { EXPECT_EQ(capture_->sizePresets[1], 1); }},
       {ids::kAccelSizeLarge, [&](MainWindow&) { largeBefore = capture_->sizePresets[2]; },
        [&](MainWindow&) { EXPECT_EQ(capture_->sizePresets[2], largeBefore + 1); }},
+      // The spreadsheet export of the live list: its dialog, one row per live shape, the cursor back.
+      {1009,
+       [&](MainWindow&) {
+         prompts_->push(std::optional<FileAnswer>{FileAnswer{home_.path() + "/live", "xlsx Files(*.xlsx)"}});
+         live.hooks().liveShapes = [&] { return std::vector<const MeasureShape*>{&liveLine, &liveText}; };
+       },
+       [&](MainWindow& w) {
+         Workbook book;
+         ASSERT_EQ(loadWorkbook(home_.path() + "/live.xlsx", &book, nullptr), WorkbookLoad::Loaded);
+         ASSERT_TRUE(book.find("ExportData"));
+         ASSERT_EQ(book.find("ExportData")->rows.size(), 2u);
+         EXPECT_EQ(book.find("ExportData")->rows[0].back().text, QStringLiteral("Arc-length"));
+         EXPECT_EQ(book.find("ExportData")->rows[1][1].text, QStringLiteral("L:2.963mm"));
+         EXPECT_NE(w.screen().cursorMode(), ScreenController::CursorMode::Busy);
+         EXPECT_TRUE(prompts_->messageTexts().empty());
+       }},
       {1177,
        {},
        [](MainWindow& w) {
@@ -365,7 +391,7 @@ TEST_F(MainWindowTest, EveryCommandHasItsEffect) {
        }},
   };
   // Routed to the later parts of the program, which carry them out; bound so the buttons reach them.
-  const std::set<int> notYetCarriedOut{1008, 1009, 1326};
+  const std::set<int> notYetCarriedOut{1008, 1326};
 
   std::set<int> covered(notYetCarriedOut);
   for (const CommandEffect& row : table) {
@@ -382,6 +408,19 @@ TEST_F(MainWindowTest, EveryCommandHasItsEffect) {
   for (const CommandSpec& spec : commandSpecs()) EXPECT_TRUE(bound.count(controlId(spec.id))) << controlId(spec.id);
   for (const ButtonSpec& info : kButtonSpecs) EXPECT_TRUE(bound.count(info.id)) << info.id;
   EXPECT_FALSE(window.dispatchCommand(4242));
+}
+
+// The Excel button asks for a file with the live view's two filters; Cancel writes nothing.
+TEST_F(MainWindowTest, ExcelButtonOpensTheLiveSaveDialog) {
+  MainWindow& window = open(Result::Connected);
+  QWidget* button = window.findChild<QWidget*>(QStringLiteral("1009"));
+  ASSERT_TRUE(button);
+  QTest::mouseClick(button, Qt::LeftButton);
+  ASSERT_EQ(prompts_->fileRequests().size(), 1u);
+  EXPECT_EQ(prompts_->fileRequests()[0].filters, (QStringList{"xls Files(*.xls)", "xlsx Files(*.xlsx)"}));
+  EXPECT_FALSE(prompts_->fileRequests()[0].folder.isEmpty());
+  EXPECT_NE(prompts_->fileRequests()[0].folder, QStringLiteral("/"));
+  EXPECT_NE(window.screen().cursorMode(), ScreenController::CursorMode::Busy);
 }
 
 TEST_F(MainWindowTest, CommandTableIsConsistent) {
