@@ -103,7 +103,7 @@ QString exportShapesToSpreadsheet(QWidget* parent, ReportSource source, const st
     // Every form adds to what the file holds, so the question says so.
     const QString question =
         LookupText("FileExistAppend", 256,
-                   QStringLiteral("%1 already exists.\nDo you want to add the measurements to it?"))
+                   QStringLiteral("%1 already exists. Do you want to add the measurements to it?"))
             .arg(QFileInfo(path).fileName());
     if (prompter().message(parent, title, question, MessageIcon::Warning, MessageButtons::YesNo) != MessageAnswer::Yes)
       return {};

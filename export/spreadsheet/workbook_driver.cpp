@@ -3,6 +3,7 @@
 #include "export/spreadsheet/connection_text.h"
 #include "export/spreadsheet/sql_statement.h"
 #include "export/spreadsheet/workbook.h"
+#include "export/spreadsheet/workbook_cache.h"
 #include "export/spreadsheet/workbook_file.h"
 
 namespace lumivex {
@@ -79,6 +80,7 @@ class WorkbookConnection : public SpreadsheetConnection {
     QString why;
     if (!saveWorkbook(path_, workbook_, format_, &why))
       return fail(QStringLiteral("Cannot write %1: %2").arg(path_, why));
+    WorkbookCache::instance().remember(path_, workbook_);
     return true;
   }
 
@@ -94,6 +96,24 @@ class WorkbookConnection : public SpreadsheetConnection {
     return QStringLiteral("The sheet '%1' does not exist in the workbook").arg(name);
   }
 
+  // The column names of a sheet, case-folded, worked out once per sheet and header (thousands of
+  // INSERTs look them up).
+  struct Header {
+    QStringList names;
+    QStringList folded;  // names compare without regard to case
+  };
+  const Header& headerOf(const WorkbookSheet& sheet) {
+    if (headerSheet_ != sheet.name || header_.names.size() != static_cast<qsizetype>(sheet.rows.front().size())) {
+      headerSheet_ = sheet.name;
+      header_ = {};
+      for (const WorkbookCell& cell : sheet.rows.front()) {
+        header_.names << cell.displayText();
+        header_.folded << header_.names.back().toCaseFolded();
+      }
+    }
+    return header_;
+  }
+
   int maxRows() const { return format_ == WorkbookFormat::Xls ? kXlsMaxRows : kXlsxMaxRows; }
   int maxColumns() const { return format_ == WorkbookFormat::Xls ? kXlsMaxColumns : kXlsxMaxColumns; }
 
@@ -101,6 +121,7 @@ class WorkbookConnection : public SpreadsheetConnection {
     WorkbookSheet* sheet = workbook_.find(statement.sheet);
     if (!sheet) return fail(noSuchSheet(statement.sheet));
     sheet->rows.clear();
+    headerSheet_.clear();
     changed_ = true;
     return true;
   }
@@ -131,6 +152,7 @@ class WorkbookConnection : public SpreadsheetConnection {
     header.reserve(static_cast<std::size_t>(statement.columns.size()));
     for (const QString& name : statement.columns) header.push_back(WorkbookCell::ofText(name));
     sheet->rows.push_back(std::move(header));
+    headerSheet_.clear();
     changed_ = true;
     return true;
   }
@@ -143,16 +165,14 @@ class WorkbookConnection : public SpreadsheetConnection {
       return fail(QStringLiteral("The sheet '%1' is full: this workbook holds at most %2 rows a sheet")
                       .arg(statement.sheet)
                       .arg(maxRows()));
-    const auto& header = sheet->rows.front();
+    const Header& header = headerOf(*sheet);
     std::vector<WorkbookCell> row;
     for (qsizetype i = 0; i < statement.columns.size(); ++i) {
-      std::size_t column = header.size();
-      for (std::size_t c = 0; c < header.size(); ++c)
-        if (header[c].displayText().compare(statement.columns[i], Qt::CaseInsensitive) == 0) {
-          column = c;
-          break;
-        }
-      if (column == header.size())
+      const QString& name = statement.columns[i];
+      qsizetype found = header.names.indexOf(name);
+      if (found < 0) found = header.folded.indexOf(name.toCaseFolded());
+      const std::size_t column = found < 0 ? header.names.size() : static_cast<std::size_t>(found);
+      if (column >= static_cast<std::size_t>(header.names.size()))
         return fail(QStringLiteral("The sheet '%1' has no column '%2'").arg(statement.sheet, statement.columns[i]));
       const QString& value = statement.values[i];
       if (value.size() > kMaxCellText) return fail(QStringLiteral("A value is longer than 32,767 characters"));
@@ -170,6 +190,8 @@ class WorkbookConnection : public SpreadsheetConnection {
   Workbook workbook_;
   bool readOnly_;
   bool changed_ = false;
+  QString headerSheet_;
+  Header header_;
   QString error_;
 };
 
