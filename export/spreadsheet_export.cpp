@@ -101,10 +101,9 @@ QString exportShapesToSpreadsheet(QWidget* parent, ReportSource source, const st
   }
   if (QFileInfo::exists(path)) {
     // Every form adds to what the file holds, so the question says so.
-    const QString question =
-        LookupText("FileExistAppend", 256,
-                   QStringLiteral("%1 already exists. Do you want to add the measurements to it?"))
-            .arg(QFileInfo(path).fileName());
+    const QString question = LookupText("FileExistAppend", 256,
+                                        QStringLiteral("%1 already exists. Do you want to add the measurements to it?"))
+                                 .arg(QFileInfo(path).fileName());
     if (prompter().message(parent, title, question, MessageIcon::Warning, MessageButtons::YesNo) != MessageAnswer::Yes)
       return {};
   }
