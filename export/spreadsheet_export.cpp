@@ -5,11 +5,13 @@
 #include "export/export_path.h"
 #include "export/spreadsheet/c_spread_sheet.h"
 #include "measure/calibration_state.h"
+#include "widgets/busy_cursor.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <optional>
 
 namespace lumivex {
 namespace {
@@ -24,23 +26,21 @@ QString& lastFolder() {
 // Restores the cursor on every way out of the command.
 class BusyScope {
  public:
-  explicit BusyScope(const BusyCursor& busy) : busy_(busy) {
+  explicit BusyScope(const BusyIndicator& busy) : busy_(busy) {
     if (busy_)
       busy_(true);
     else
-      QApplication::setOverrideCursor(Qt::WaitCursor);
+      cursor_.emplace();
   }
   ~BusyScope() {
-    if (busy_)
-      busy_(false);
-    else
-      QApplication::restoreOverrideCursor();
+    if (busy_) busy_(false);
   }
   BusyScope(const BusyScope&) = delete;
   BusyScope& operator=(const BusyScope&) = delete;
 
  private:
-  const BusyCursor& busy_;
+  const BusyIndicator& busy_;
+  std::optional<BusyCursor> cursor_;
 };
 
 }  // namespace
@@ -81,7 +81,7 @@ QString spreadsheetExportFolder() {
 }
 
 QString exportShapesToSpreadsheet(QWidget* parent, ReportSource source, const std::vector<const MeasureShape*>& shapes,
-                                  const BusyCursor& busy) {
+                                  const BusyIndicator& busy) {
   const QString title = LookupText("MsgTitle", 64, QStringLiteral("Lumivex"));
   FileRequest request;
   request.title = LookupText("TipExceptexcel", 64, QStringLiteral("Export to excel"));

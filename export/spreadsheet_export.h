@@ -33,8 +33,9 @@ SpreadsheetExportResult writeReportSpreadsheet(const QString& path, ReportSource
 // for the live view.
 QStringList spreadsheetFilters(ReportSource source);
 
-// Shows the busy cursor (true) or takes it away (false); the default sets the application's wait cursor.
-using BusyCursor = std::function<void(bool busy)>;
+// Shows the busy cursor (true) or takes it away (false); without one the application's wait cursor
+// (widgets' BusyCursor) is shown.
+using BusyIndicator = std::function<void(bool busy)>;
 
 // The "Export to excel" command of either window: asks for the file (default extension .xls, starting
 // in the last export folder or the documents folder; an existing final name is confirmed), writes the
@@ -42,7 +43,7 @@ using BusyCursor = std::function<void(bool busy)>;
 // is silent. The unit and decimals in force label a continuous line's total when its segments do not.
 // Returns the path written, or an empty text.
 QString exportShapesToSpreadsheet(QWidget* parent, ReportSource source, const std::vector<const MeasureShape*>& shapes,
-                                  const BusyCursor& busy = {});
+                                  const BusyIndicator& busy = {});
 
 // The folder the next save dialog opens in: the last folder exported to, else the documents folder
 // (else the home folder); never the file system root.

@@ -3,6 +3,7 @@
 #include "core/app_context.h"
 #include "export/cad_drawing.h"
 #include "export/dxf_export_command.h"
+#include "export/spreadsheet_export.h"
 #include "export/word_export.h"
 #include "image/picture_file.h"
 #include "measure/calibration_state.h"
@@ -27,7 +28,10 @@ std::unique_ptr<WorkspaceExports>& installed() {
 
 }  // namespace
 
-void WorkspaceExports::toSpreadsheet(const WorkspaceExportSource&) {}
+void WorkspaceExports::toSpreadsheet(const WorkspaceExportSource& source) {
+  // The canvas's own cursor (258) comes back when the wait cursor goes, on every path.
+  exportShapesToSpreadsheet(source.parent, ReportSource::Still, shapePointers(source.shapes));
+}
 
 void WorkspaceExports::toWord(const WorkspaceExportSource& source) {
   const CalibrationState& state = calibrationState();

@@ -22,9 +22,8 @@ struct WorkspaceExportSource {
 };
 
 // The exports of the operation menu: "Export to excel" (1279), "Export to word" (1278) and "Export to
-// CAD" (1318). The installed implementation writes the word report and the DXF drawing through the export
-// library; the spreadsheet entry does nothing until the spreadsheet writer is there. Tests install their
-// own.
+// CAD" (1318). The installed implementation writes the spreadsheet, the word report and the DXF drawing
+// through the export library. Tests install their own.
 class WorkspaceExports {
  public:
   virtual ~WorkspaceExports() = default;

@@ -1,4 +1,6 @@
 #include "core/control_ids.h"
+#include "export/spreadsheet/workbook.h"
+#include "export/spreadsheet/workbook_file.h"
 #include "measure/calibration_file.h"
 #include "tests/workspace/workspace_test_support.h"
 #include "widgets/latch_button.h"
@@ -401,6 +403,28 @@ TEST_F(WorkspaceTest, ExportItemsHandOverTheWorkspacesOwnShapes) {
   for (int id : {1279, 1278, 1318}) menu(w, 1333, id);
   EXPECT_EQ(recording->calls, (std::vector<std::pair<int, int>>{{1279, 1}, {1278, 1}, {1318, 1}}));
   installWorkspaceExports(std::move(previous));
+}
+
+// The operation menu's "Export to excel" writes the workspace's shapes: .xls only, one row per shape.
+TEST_F(WorkspaceTest, ExportToExcelWritesTheWorkspacesShapes) {
+  ImageWorkspace& w = open(picture("plain.jpg", {640, 480}));
+  menu(w, 1257, 1261);  // paint: rectangle, outline only
+  clickAt(w, {50, 50});
+  clickAt(w, {150, 100});
+  const QString target = home_.path() + QStringLiteral("/still-report");
+  prompts_->push(std::optional<FileAnswer>{FileAnswer{target, QStringLiteral("xls Files(*.xls)")}});
+  menu(w, 1333, 1279);
+  ASSERT_FALSE(prompts_->fileRequests().empty());
+  EXPECT_EQ(prompts_->fileRequests().back().filters, QStringList{QStringLiteral("xls Files(*.xls)")});
+  Workbook book;
+  ASSERT_EQ(loadWorkbook(target + QStringLiteral(".xls"), &book, nullptr), WorkbookLoad::Loaded);
+  const WorkbookSheet* sheet = book.find(QStringLiteral("ExportData"));
+  ASSERT_TRUE(sheet);
+  ASSERT_EQ(sheet->rows.size(), 2u);
+  EXPECT_EQ(sheet->rows[0].back().text, QStringLiteral("Arc"));
+  EXPECT_EQ(sheet->rows[1][0].text, QStringLiteral("Rectangle"));
+  EXPECT_TRUE(messages().empty());  // success is silent
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 }  // namespace
