@@ -1,5 +1,7 @@
 #include "measure/detection/graduation_search.h"
 
+#include "measure/detection/graduation_finer.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -340,7 +342,25 @@ bool settle(const GreyRegion& grey, QPointF regionCentre, const Direction& d, Gr
     lean(grey, regionCentre, bandHeight, g);
     return true;
   }
-  return !doubtful;
+  if (doubtful) return false;
+  // Finer marks the profile of the whole strip does not show may still be there, in a band of their own.
+  const std::optional<FinerMarks> finer = finerMarksBetween(grey, g);
+  if (!finer) return true;
+  const double frequency = g.frequency * finer->split;
+  for (const double widen : {0.0, kFinerBand}) {
+    int ignored = 0;
+    Graduation found;
+    const Verdict v = graduationOnStrip(grey, regionCentre, g.normalAngle, finer->tLow - widen, finer->tHigh + widen,
+                                        frequency, ignored, found);
+    if (v != Verdict::kFound ||
+        std::abs(found.lattice.fit.pitch * finer->split - g.lattice.fit.pitch) > 0.05 * g.lattice.fit.pitch)
+      continue;
+    g = std::move(found);
+    lean(grey, regionCentre, bandHeight, g);
+    return true;
+  }
+  // Marks between the ones found, too faint to place: the coarser repeat would give a wrong scale.
+  return false;
 }
 
 // The graduation along one direction. The strongest peak may be a harmonic of narrow marks, or the
