@@ -84,6 +84,8 @@ inline constexpr int kVideoMenuCircle = 1245;
 inline constexpr int kVideoMenuTime = 395;
 inline constexpr int kStillFormatBmp = 1314;
 inline constexpr int kStillFormatJpeg = 1315;
+// Ours: the automatic micrometer calibration of the still workspace's calibration menu and the video-area menu.
+inline constexpr int kMicrometerCalibration = 2000;
 
 // Language menu commands.
 inline constexpr int kLangEnglish = 1301;

@@ -38,6 +38,8 @@ CalibrationDialog::CalibrationDialog(const QString& unitName, QWidget* parent)
   layout->addWidget(buttons, 2, 0, 1, 2);
 }
 
+void CalibrationDialog::setDistance(double distance) { distance_->setText(QString::number(distance, 'g', 6)); }
+
 void CalibrationDialog::accept() {
   // A negative length would store a negative calibration and turn every later result negative.
   const double value = leadingNumber(distance_->text());

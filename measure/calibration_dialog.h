@@ -15,6 +15,8 @@ class CalibrationDialog : public QDialog {
   explicit CalibrationDialog(const QString& unitName, QWidget* parent = nullptr);
 
   void accept() override;
+  // Fills the distance box (the micrometer calibration offers its usual pitch).
+  void setDistance(double distance);
 
   // Set once OK was accepted.
   std::optional<double> actualDistance() const { return actualDistance_; }

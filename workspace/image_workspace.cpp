@@ -9,6 +9,7 @@
 #include "measure/measure_canvas.h"
 #include "widgets/latch_button.h"
 #include "widgets/skin_renderer.h"
+#include "workspace/micrometer_drag.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -176,6 +177,7 @@ void ImageWorkspace::createCanvas() {
   // A new canvas starts from the file with no shapes; a file gone meanwhile leaves the picture as opened.
   std::optional<CxImage> picture = loadPicture(path_);
   if (!picture) picture = opened_;
+  micrometer_.reset();
   delete canvas_;
   canvas_ = new MeasureCanvas(std::move(*picture), maximised_, this);
   canvas_->setGeometry(QRect(QPoint(0, kCanvasTop), pictureAreaSize()));

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 
 class QLineEdit;
@@ -20,6 +21,7 @@ namespace lumivex {
 
 class LatchButton;
 class MeasureCanvas;
+class MicrometerDrag;
 class SkinButton;
 struct ToolCommand;
 
@@ -59,6 +61,13 @@ class ImageWorkspace : public QWidget {
 
   // The calibration dialog of every canvas this window makes (tests answer it).
   void setCalibrationAsker(std::function<std::optional<double>(QWidget*)> ask);
+  // The graduation pitch question of the micrometer calibration (tests answer it); by default the
+  // calibration dialog holding 10 um in the current unit.
+  void setMicrometerPitchAsker(std::function<std::optional<double>(QWidget*)> ask) {
+    askMicrometerPitch_ = std::move(ask);
+  }
+  // The micrometer calibration's drag and the marks it shows, while one is in progress.
+  MicrometerDrag* micrometerDrag() const { return micrometer_.get(); }
 
   bool event(QEvent* event) override;
 
@@ -97,6 +106,9 @@ class ImageWorkspace : public QWidget {
   void edgeGlobal();
   void startCalibration(int id);
   void onCalibrated(double value);
+  // Micrometer calibration (workspace_micrometer.cpp).
+  void startMicrometerCalibration();
+  void onMicrometerRegion(QRect region);
   void onMagnificationChanged(const QString& magnification);
   void toggleMaximise();
   void maximise();
@@ -119,6 +131,8 @@ class ImageWorkspace : public QWidget {
   QPointer<QMenu> openMenu_;
   int menuButton_ = 0;  // the menu button whose tool is active
   std::function<std::optional<double>(QWidget*)> askDistance_;
+  std::function<std::optional<double>(QWidget*)> askMicrometerPitch_;
+  std::unique_ptr<MicrometerDrag> micrometer_;
 
   bool maximised_ = false;
   bool closing_ = false;

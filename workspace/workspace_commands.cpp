@@ -11,6 +11,7 @@
 #include "measure/detection/cx_image_view.h"
 #include "measure/detection/edge_overlay.h"
 #include "measure/measure_canvas.h"
+#include "measure/micrometer_scale.h"
 #include "measure/setting_dialog.h"
 #include "measure/text_dialog.h"
 #include "measure/units.h"
@@ -18,6 +19,7 @@
 #include "widgets/latch_button.h"
 #include "workspace/image_workspace.h"
 #include "workspace/magnifier_dialog.h"
+#include "workspace/micrometer_drag.h"
 #include "workspace/workspace_exports.h"
 #include "workspace/workspace_menus.h"
 
@@ -111,6 +113,9 @@ bool ImageWorkspace::dispatchCommand(int id) {
     case 382:
       startCalibration(id);
       return true;
+    case ids::kMicrometerCalibration:
+      startMicrometerCalibration();
+      return true;
     case 1279:
     case 1278:
     case 1318:
@@ -127,6 +132,7 @@ bool ImageWorkspace::dispatchCommand(int id) {
 }
 
 void ImageWorkspace::beforeCommand() {
+  micrometer_.reset();
   // Clicks of a cycle in progress are dropped; a record already appended keeps its label where it is.
   canvas_->controller().settleCycle();
   canvas_->viewport()->update();
@@ -340,7 +346,11 @@ void ImageWorkspace::onCalibrated(double value) {
   deriveRateFor(RateForm::Normal);
   const QString magnification = edits_.at(1130)->text();
   postAppEvent<WorkspaceCalibrationEvent>(receiver_, magnification, valueText.toDouble());
-  if (AppContext::exists()) storeCalibration(magnification, valueText);
+  if (AppContext::exists()) {
+    storeCalibration(magnification, valueText);
+    // A line calibration's uncertainty is not kept: whatever a micrometer left for it no longer holds.
+    storeCalibrationUncertainty(magnification, std::nullopt);
+  }
 }
 
 void ImageWorkspace::onMagnificationChanged(const QString& magnification) {

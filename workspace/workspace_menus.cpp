@@ -1,5 +1,7 @@
 #include "workspace/workspace_menus.h"
 
+#include "core/control_ids.h"
+
 #include <array>
 
 namespace lumivex {
@@ -58,6 +60,7 @@ constexpr std::array kEdge{
 constexpr std::array kCalibration{
     WorkspaceMenuItem{396, "straightlineCalibration", u"Line Calibration", 396},
     WorkspaceMenuItem{382, "AutoLineCalibration", u"Auto Line Calibration", 382},
+    WorkspaceMenuItem{ids::kMicrometerCalibration, "MicrometerCalibration", u"Automatic micrometer calibration", 382},
 };
 
 // Tool commands that exist without a menu item, and the family they belong to.
