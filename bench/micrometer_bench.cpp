@@ -31,6 +31,7 @@ struct Tally {
 // dark, region = the marks' box widened by up to 12 pixels on each side, as a hand would drag it.
 void BM_MicrometerAccuracy(benchmark::State& state) {
   std::array<Tally, kPeriods.size()> tallies{};
+  const double only = qEnvironmentVariableIntValue("MICROMETER_PERIOD");
   for (auto _ : state) {
     tallies = {};
     std::mt19937 random(20);
@@ -46,7 +47,12 @@ void BM_MicrometerAccuracy(benchmark::State& state) {
       const MicrometerScene scene = accuracyScene(period, a, static_cast<uint32_t>(1000 + i), horizontal, light);
       const MicrometerPicture picture(scene);
       const QRect box = picture.marksBox().adjusted(-margin(random), -margin(random), margin(random), margin(random));
+      // MICROMETER_PERIOD=4 measures only the cases of that period (the same pictures and regions).
+      if (only > 0 && period != only) continue;
       const GraduationPitch r = measureGraduationPitch(picture.view(), box);
+      if (!r.ok() || std::abs(r.pitch - period) > r.expandedUncertainty())
+        std::fprintf(stderr, "case %d: seed %d, region %d %d %d %d\n", i, 1000 + i, box.x(), box.y(), box.width(),
+                     box.height());
       Tally& t = tallies[slot];
       ++t.cases;
       if (!r.ok()) {

@@ -4,118 +4,96 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
+#include <numbers>
 #include <vector>
 
 namespace lumivex::detection::graduation {
 
 namespace {
 
-// How much darker (lighter for light marks) each place splitting a gap is than the two points halfway to
-// its neighbours: [gap][place - 1], NaN where the band does not cover the gap.
-std::vector<std::vector<double>> gapContrasts(const std::vector<double>& means, int first, int last, double sMin,
-                                              const std::vector<double>& markS, double pitch, int split,
-                                              bool darkMarks) {
-  auto at = [&](double s) {
-    const double x = s - sMin;
-    const int i = static_cast<int>(std::floor(x));
-    if (i < first || i + 1 > last) return std::nan("");
-    const double f = x - i;
-    return means[static_cast<size_t>(i)] * (1.0 - f) + means[static_cast<size_t>(i) + 1] * f;
-  };
-  std::vector<std::vector<double>> out;
-  const double step = pitch / split;
-  for (size_t k = 0; k + 1 < markS.size(); ++k) {
-    std::vector<double> gap;
-    for (int j = 1; j < split; ++j) {
-      const double place = markS[k] + j * step;
-      const double contrast = (at(place - step / 2) + at(place + step / 2)) / 2.0 - at(place);
-      gap.push_back(darkMarks ? contrast : -contrast);
-    }
-    out.push_back(std::move(gap));
+// Magnitude of the Hann-windowed profile's component at `frequency` (cycles per sample).
+double amplitudeAt(const std::vector<double>& samples, double frequency) {
+  const size_t n = samples.size();
+  std::complex<double> sum = 0.0;
+  for (size_t i = 0; i < n; ++i) {
+    const double w = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * (static_cast<double>(i) + 0.5) / n);
+    sum += w * samples[i] * std::polar(1.0, -2.0 * std::numbers::pi * frequency * static_cast<double>(i));
   }
-  return out;
+  return std::abs(sum);
 }
 
-double studentT(const std::vector<double>& values, int& count) {
-  double sum = 0.0, squares = 0.0;
-  count = 0;
-  for (double v : values) {
-    if (std::isnan(v)) continue;
-    sum += v;
-    squares += v * v;
+struct BandSpectrum {
+  std::vector<double> harmonic;  // [k] at k / pitch, k = 0 .. kMaxSplit
+  double noise = 0.0;            // root mean square at (k + 1/2) / pitch
+};
+
+BandSpectrum spectrumOf(std::vector<double> samples, double pitch) {
+  BandSpectrum b;
+  double mean = 0.0;
+  for (double v : samples) mean += v;
+  mean /= static_cast<double>(samples.size());
+  for (double& v : samples) v -= mean;
+  b.harmonic.assign(static_cast<size_t>(kMaxSplit) + 1, 0.0);
+  for (int k = 1; k <= kMaxSplit && k / pitch < 0.5; ++k)
+    b.harmonic[static_cast<size_t>(k)] = amplitudeAt(samples, k / pitch);
+  // Between the harmonics, a quarter off them: the half harmonics belong to the graduation too (every
+  // tenth mark is longer than every fifth).
+  double squares = 0.0;
+  int count = 0;
+  for (int q = 1; (q / 4.0 + 1.0) / pitch < 0.5 && q <= 8 * kMaxSplit; ++q) {
+    if (q % 2 == 0) continue;
+    const double a = amplitudeAt(samples, (q / 4.0 + 1.0) / pitch);
+    squares += a * a;
     ++count;
   }
-  if (count < 2) return 0.0;
-  const double mean = sum / count;
-  const double variance = std::max(0.0, (squares - count * mean * mean) / (count - 1));
-  if (variance <= 0.0) return mean > 0 ? 1e9 : 0.0;
-  return mean / std::sqrt(variance / count);
+  b.noise = count > 0 ? std::sqrt(squares / count) : 0.0;
+  return b;
 }
 
 }  // namespace
 
 std::optional<FinerMarks> finerMarksBetween(const GreyRegion& grey, const Graduation& g) {
   const LatticeFit& fit = g.lattice.fit;
-  if (!fit.fitted || g.lattice.marks.index.empty()) return std::nullopt;
-  const auto [lowIndex, highIndex] = std::minmax_element(g.lattice.marks.index.begin(), g.lattice.marks.index.end());
-  // Every place of the fitted lattice from the first mark found to the last, missing ones included.
-  std::vector<double> markS;
-  for (int k = *lowIndex; k <= *highIndex; ++k) markS.push_back(g.profile.origin + fit.offset + fit.pitch * k);
-
-  const BandedProjection projection(grey, g.normalAngle, kFinerBand);
-  const int bands = projection.bands();
+  if (!fit.fitted || !(fit.pitch > 0)) return std::nullopt;
+  const double pitch = fit.pitch;
+  // Finer marks stand beside the ones found, on the same lines (a micrometer's short marks rise from the
+  // same baseline): look as far again on either side of the strip that holds them. Soft-edged strips
+  // that stop where the region's edges begin to cut them: hard band edges and the region's own edges
+  // would leave a staircase repeating with the lean.
+  const double c = std::cos(g.normalAngle), sn = std::sin(g.normalAngle);
+  const double tExtent = (grey.width - 1) / 2.0 * std::abs(sn) + (grey.height - 1) / 2.0 * std::abs(c);
+  const double reach = std::max(g.tHigh - g.tLow, 2.0 * pitch);
+  const double tFrom = std::max(-tExtent, g.tLow - reach), tTo = std::min(tExtent, g.tHigh + reach);
   std::optional<FinerMarks> best;
-  std::vector<double> means, weights;
-  for (const int split : {10, 8, 7, 6, 5, 4, 3, 2}) {
-    // Finer marks closer than the pixel grid can place are an aliasing question, not this one.
-    if (fit.pitch / split < kAliasingPeriod - 0.5) continue;
-    std::vector<std::vector<std::vector<double>>> perBand(static_cast<size_t>(bands));
-    for (int j = 0; j < bands; ++j) {
-      projection.bandProfile(j, means, weights);
-      int first = 0, last = -1;
-      wellCoveredSpan(weights, first, last);
-      if (last - first < 2) continue;
-      perBand[static_cast<size_t>(j)] =
-          gapContrasts(means, first, last, projection.sMin(), markS, fit.pitch, split, g.lattice.darkMarks);
-    }
-    const double half = bands > 1 ? (projection.bandCentre(1) - projection.bandCentre(0)) / 2.0 : 0.0;
-    for (int j = 0; j < bands; ++j) {
-      for (int span = 1; span <= 2 && j + span <= bands; ++span) {
-        std::vector<std::vector<double>> joined = perBand[static_cast<size_t>(j)];
-        if (joined.empty()) break;
-        if (span == 2) {
-          const auto& next = perBand[static_cast<size_t>(j) + 1];
-          if (next.size() != joined.size()) break;
-          for (size_t k = 0; k < joined.size(); ++k)
-            for (size_t r = 0; r < joined[k].size(); ++r) joined[k][r] = (joined[k][r] + next[k][r]) / 2.0;
+  for (double t = tFrom; t + kFinerBand <= tTo; t += kFinerBand) {
+    for (int span = 1; span <= 2 && t + span * kFinerBand <= tTo; ++span) {
+      const double tHigh = t + span * kFinerBand;
+      StripProfile strip = stripProfile(grey, g.normalAngle, t, tHigh);
+      // Enough gaps of the graduation to tell a repeat from noise.
+      if (static_cast<double>(strip.samples.size()) < kFinerGaps * pitch) continue;
+      const BandSpectrum s = spectrumOf(std::move(strip.samples), pitch);
+      if (!(s.noise > 0)) continue;
+      // The finest split whose component stands out of the noise, is the strongest of the harmonics up to
+      // it and well above their mean: where every mark shows alike only the finer repeat is left; where
+      // the marks found stand alone, their harmonics fall off with the blur and the marks' width.
+      for (int split = kMaxSplit; split >= 2; --split) {
+        if (split / pitch >= 0.5 || pitch / split < kAliasingPeriod - 0.5) continue;
+        const double a = s.harmonic[static_cast<size_t>(split)];
+        double strongest = 0.0, sum = 0.0;
+        for (int k = 1; k < split; ++k) {
+          strongest = std::max(strongest, s.harmonic[static_cast<size_t>(k)]);
+          sum += s.harmonic[static_cast<size_t>(k)];
         }
-        // All places together, and each place of the gap on its own: a split finer than the marks' own
-        // (ten where there are five) leaves every other place empty.
-        std::vector<double> pooled;
-        for (const auto& gap : joined) {
-          double sum = 0.0;
-          for (double v : gap) sum += v;
-          pooled.push_back(sum / static_cast<double>(gap.size()));
-        }
-        int count = 0;
-        const double t = studentT(pooled, count);
-        if (count < kFinerGaps || t < kFinerEvidence) continue;
-        bool even = true;
-        for (int r = 0; r + 1 < split && even; ++r) {
-          std::vector<double> place;
-          for (const auto& gap : joined) place.push_back(gap[static_cast<size_t>(r)]);
-          int n = 0;
-          even = studentT(place, n) >= kFinerEvenness;
-        }
-        if (!even) continue;
-        if (!best || t > best->t)
-          best = FinerMarks{split, projection.bandCentre(j) - half, projection.bandCentre(j + span - 1) + half, t};
+        const double strength = a / s.noise;
+        if (strength < kFinerEvidence || a < strongest || a < kFinerDominance * sum / (split - 1)) continue;
+        if (!best || split > best->split || (split == best->split && strength > best->strength))
+          best = FinerMarks{split, t, tHigh, strength};
+        break;
       }
     }
-    // The finest split with proof wins: coarser splits of a fine graduation show it too.
-    if (best) return best;
   }
-  return std::nullopt;
+  return best;
 }
 
 }  // namespace lumivex::detection::graduation
