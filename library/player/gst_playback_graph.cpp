@@ -263,9 +263,10 @@ bool GstPlaybackGraph::seekTo(double seconds) {
   return waitForStateChange(kSeekTimeoutMs);
 }
 
-GstBusSyncReply GstPlaybackGraph::onBusSync(GstBus*, GstMessage*, gpointer self) {
+GstBusSyncReply GstPlaybackGraph::onBusSync(GstBus*, GstMessage* message, gpointer self) {
   // Any thread. One notify event at a time; takeEvents drains the bus.
   auto* graph = static_cast<GstPlaybackGraph*>(self);
+  if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS) graph->endsAnnounced_.fetch_add(1);
   if (!graph->notifyPosted_.exchange(true)) {
     if (QObject* window = graph->notify_.load()) {
       QCoreApplication::postEvent(window, new QEvent(PlaybackGraph::notifyEventType()));
@@ -282,7 +283,12 @@ std::vector<PlaybackEvent> GstPlaybackGraph::takeEvents() {
   if (!playbin_) return events;
   GstBusPtr bus(gst_element_get_bus(playbin_.get()));
   while (GstMessagePtr message{gst_bus_pop(bus.get())}) {
+    if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_EOS) ++endsTaken_;
     if (const auto event = interpret(message.get())) events.push_back(*event);
+  }
+  if (endsTaken_ < endsAnnounced_.load()) {
+    if (QObject* window = notify_.load(); window && !notifyPosted_.exchange(true))
+      QCoreApplication::postEvent(window, new QEvent(PlaybackGraph::notifyEventType()));
   }
   return events;
 }
@@ -346,6 +352,8 @@ void GstPlaybackGraph::destroy() {
   playbin_.reset();
   display_.store(nullptr);
   notifyPosted_.store(false);
+  endsAnnounced_.store(0);
+  endsTaken_ = 0;
   stopped_ = false;
 }
 

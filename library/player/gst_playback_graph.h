@@ -56,6 +56,11 @@ class GstPlaybackGraph final : public PlaybackGraph {
   std::atomic<VideoDisplay*> display_{nullptr};
   std::atomic<QObject*> notify_{nullptr};
   std::atomic<bool> notifyPosted_{false};
+  // The sync handler runs before its message is queued, so a notify can be handled before the end of
+  // stream is there to pop: the ends announced and taken are counted, and the window is notified again
+  // until each announced end has been taken.
+  std::atomic<int> endsAnnounced_{0};
+  int endsTaken_ = 0;
   bool stopped_ = false;
   bool audioMuted_ = false;
   bool errorLogged_ = false;  // one line per file, however many errors follow the first
