@@ -1,7 +1,9 @@
 #include "app/startup.h"
 
+#include "app/command_line.h"
 #include "app/files_controller.h"
 #include "app/main_window.h"
+#include "app/startup_report.h"
 #include "capture/demo_camera.h"
 #include "capture/demo_camera_hub.h"
 #include "capture/gst_capture_service.h"
@@ -11,7 +13,9 @@
 #include "widgets/widget_prompter.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
+#include <QFileInfo>
+
+#include <cstdio>
 
 #include <clocale>
 #include <cstdio>
@@ -19,33 +23,39 @@
 namespace lumivex {
 namespace {
 
-void describe(QCommandLineParser& parser, const QCommandLineOption& demo, const QCommandLineOption& steady) {
-  parser.setApplicationDescription(QStringLiteral("Lumivex: live picture, stills, videos and measurements."));
-  parser.addHelpOption();
-  parser.addOption(demo);
-  parser.addOption(steady);
-  parser.addPositionalArgument(QStringLiteral("PICTURE"),
-                               QStringLiteral("BMP or JPEG pictures to open, each in a workspace of its own."),
-                               QStringLiteral("[PICTURE...]"));
+QStringList rawArguments(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  return arguments;
+}
+
+void print(std::FILE* stream, const QString& text) {
+  const QByteArray bytes = text.toLocal8Bit();
+  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
 }
 
 }  // namespace
 
 int runLumivex(int argc, char** argv) {
-  const QCommandLineOption demo(QStringLiteral("demo-camera"),
-                                QStringLiteral("Add the built-in simulated camera to the device list."));
-  const QCommandLineOption steady(
-      QStringLiteral("demo-steady"),
-      QStringLiteral("The simulated camera without drift and noise, so its specimen measures exactly."));
+  // --help and --version answer before anything else: no display, no lock, whether or not the program
+  // is running.
+  const QStringList raw = rawArguments(argc, argv);
+  const QString programName = QFileInfo(raw.value(0, QStringLiteral("lumivex"))).fileName();
+  const CommandLine early = parseCommandLine(raw);
+  if (early.help) {
+    print(stdout, usageText(programName));
+    return 0;
+  }
+  if (early.version) {
+    print(stdout, versionText());
+    return 0;
+  }
+
   SingleInstance instance;
   if (instance.anotherInstanceRunning()) {
-    // A second start ends with status 0, handing its pictures (if any) to the program that runs.
+    // A second start ends with status 0, handing its files (if any) to the program that runs.
     QCoreApplication core(argc, argv);
-    QCommandLineParser parser;
-    describe(parser, demo, steady);
-    parser.parse(QCoreApplication::arguments());
-    const QStringList pictures = parser.positionalArguments();
-    if (!pictures.isEmpty()) InstanceHandoff::send(pictures);
+    if (!early.files.isEmpty()) InstanceHandoff::send(early.files);
     return 0;
   }
   // Better one warned start than a silent refusal, or two instances nobody was told about.
@@ -60,10 +70,15 @@ int runLumivex(int argc, char** argv) {
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName(QStringLiteral("Lumivex"));
   QApplication::setOrganizationName(QStringLiteral("Lumivex"));
+  QApplication::setApplicationVersion(QStringLiteral(LUMIVEX_VERSION));
+  // Desktops that match windows to launchers (Wayland) find the icon and name through this.
+  QGuiApplication::setDesktopFileName(QStringLiteral("lumivex"));
 
-  QCommandLineParser parser;
-  describe(parser, demo, steady);
-  parser.process(app);
+  const CommandLine line = parseCommandLine(QApplication::arguments());
+  if (!line.error.isEmpty()) {
+    print(stderr, QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n").arg(programName, line.error));
+    return 2;
+  }
 
   installPrompter(std::make_unique<WidgetPrompter>());
   AppContext& context = AppContext::initialise();  // holds the recording lock for the program's life
@@ -74,21 +89,22 @@ int runLumivex(int argc, char** argv) {
     QStringList handedOver;
     InstanceHandoff handoff([&handedOver](const QStringList& paths) { handedOver += paths; });
     StartOptions options;
-    options.demoCamera = parser.isSet(demo) || parser.isSet(steady);
+    options.demoCamera = line.demoCamera || line.demoSteady;
     std::unique_ptr<CaptureService> capture = makeCaptureService(options.demoCamera);
-    if (parser.isSet(steady)) {
+    if (line.demoSteady) {
       for (const std::shared_ptr<DemoCamera>& camera : DemoCameraHub::instance().cameras()) {
         camera->setDrift(false);
         camera->setNoise(false);
       }
     }
     MainWindow window(context, options, std::move(capture));
+    reportStartupFiles(context.paths());
     window.show();
     const auto open = [&window](const QStringList& paths) {
       for (const QString& path : paths) window.files().openPicture(path, FilesController::PictureOrigin::CommandLine);
     };
     handoff.setReceiver(open);
-    open(parser.positionalArguments() + handedOver);
+    open(line.files + handedOver);
     status = QApplication::exec();
   }
   installPrompter(nullptr);

@@ -10,6 +10,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace lumivex {
@@ -50,11 +52,23 @@ QStringList EvdevSnapKey::findKeyNodes(const QString& videoNode, const QString& 
   return nodes;
 }
 
+QString EvdevSnapKey::openFailureText(const QString& node, int error) {
+  QString text = QStringLiteral("cannot read %1: %2; the snapshot key does nothing")
+                     .arg(node, QString::fromLocal8Bit(std::strerror(error)));
+  // The usual cause: input devices belong to root. The rule shipped with the program grants access.
+  if (error == EACCES || error == EPERM) {
+    text += QStringLiteral(
+        ". The udev rule 70-lumivex.rules (installed in lib/udev/rules.d) gives the logged-in user access to "
+        "the camera's snapshot button: install it, then unplug and replug the camera");
+  }
+  return text;
+}
+
 EvdevSnapKey::EvdevSnapKey(const QString& videoNode, std::function<void()> onPress) : onPress_(std::move(onPress)) {
   for (const QString& node : findKeyNodes(videoNode)) {
     const int fd = ::open(node.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-      qCInfo(lcSnap) << "cannot read" << node << "(no permission?): the snapshot key does nothing";
+      qCInfo(lcSnap).noquote() << openFailureText(node, errno);
       continue;
     }
     libevdev* raw = nullptr;

@@ -24,6 +24,9 @@ class EvdevSnapKey : public SnapKeySource {
   // The /dev/input/eventN nodes under the USB device of a video node ("/dev/video0"), from a sysfs
   // root (a fake tree in tests).
   static QStringList findKeyNodes(const QString& videoNode, const QString& sysfsRoot = QStringLiteral("/sys"));
+  // The log line for a key node that cannot be opened (errno error); names the udev rule when access
+  // was refused.
+  static QString openFailureText(const QString& node, int error);
 
  private:
   void loop();

@@ -1,6 +1,7 @@
 #include "core/program_paths.h"
 
-#include <QCoreApplication>
+#include "core/install_layout.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -14,13 +15,8 @@ ProgramPaths ProgramPaths::fromEnvironment() {
       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Lumivex/registry.reg");
   p.documentsFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   QDir().mkpath(p.programFolder);
-  p.resourceFolders << p.programFolder;
-  if (QCoreApplication::instance() != nullptr) {
-    // An installed program finds its data in ../share/lumivex beside bin/.
-    p.resourceFolders
-        << QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../share/lumivex"));
-  }
-  p.resourceFolders << QStringLiteral(LUMIVEX_INSTALL_DATA_DIR) << QStringLiteral(LUMIVEX_SOURCE_RESOURCES);
+  // The user's program folder overrides the shipped files.
+  p.resourceFolders << p.programFolder << InstallLayout::current().dataFolders;
   return p;
 }
 

@@ -12,7 +12,7 @@ struct ProgramPaths {
   QString programFolder;        // $XDG_DATA_HOME/Lumivex
   QString registryFile;         // $XDG_CONFIG_HOME/Lumivex/registry.reg
   QString documentsFolder;      // the user's documents folder
-  QStringList resourceFolders;  // program folder, installed data, the source tree's resources
+  QStringList resourceFolders;  // program folder, then InstallLayout::dataFolders
 
   // Paths from the XDG environment; creates the program folder.
   static ProgramPaths fromEnvironment();

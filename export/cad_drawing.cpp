@@ -1,8 +1,8 @@
 #include "export/cad_drawing.h"
 
 #include "core/atomic_file.h"
+#include "core/install_layout.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -31,11 +31,7 @@ void CadDrawing::LibraryCloser::operator()(void* handle) const {
 
 QStringList CadDrawing::candidatePaths() {
   QStringList paths;
-  if (QCoreApplication::instance() != nullptr) {
-    paths << QDir(QCoreApplication::applicationDirPath()).filePath(kLibraryName);
-  }
-  paths << QDir(QStringLiteral(LUMIVEX_CADIO_BUILD_DIR)).filePath(kLibraryName)
-        << QDir(QStringLiteral(LUMIVEX_CADIO_INSTALL_DIR)).filePath(kLibraryName);
+  for (const QString& folder : InstallLayout::current().libraryFolders) paths << QDir(folder).filePath(kLibraryName);
   return paths;
 }
 

@@ -15,8 +15,9 @@ namespace lumivex {
 // operation fails and createDrawing returns false. GUI thread only.
 class CadDrawing {
  public:
-  // libraryPath empty: the library next to the executable, then in the build tree, then in the install
-  // folder. Tests name one.
+  // libraryPath empty: the library beside the executable, then in the install's private library folder
+  // (<libdir>/lumivex, found from the executable's folder), then in the build tree's lib/ when running
+  // from the build tree. Tests name one.
   explicit CadDrawing(const QString& libraryPath = {});
   ~CadDrawing();
   CadDrawing(const CadDrawing&) = delete;

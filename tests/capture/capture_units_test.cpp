@@ -14,6 +14,8 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <cerrno>
+
 namespace lumivex {
 namespace {
 
@@ -138,6 +140,16 @@ TEST(EvdevSnapKeyTest, FindsTheKeyDeviceUnderTheCamerasUsbDevice) {
   // No camera on this machine: a key source for a missing node is inactive and harmless.
   EvdevSnapKey key(QStringLiteral("/dev/video99"), [] {});
   EXPECT_FALSE(key.active());
+}
+
+TEST(EvdevSnapKeyTest, RefusedAccessNamesTheUdevRule) {
+  // Only a refusal is cured by the rule; a missing node must not send the user to install it.
+  const QString refused = EvdevSnapKey::openFailureText(QStringLiteral("/dev/input/event5"), EACCES);
+  EXPECT_TRUE(refused.contains(QStringLiteral("/dev/input/event5"))) << refused.toStdString();
+  EXPECT_TRUE(refused.contains(QStringLiteral("70-lumivex.rules"))) << refused.toStdString();
+  const QString gone = EvdevSnapKey::openFailureText(QStringLiteral("/dev/input/event5"), ENOENT);
+  EXPECT_FALSE(gone.contains(QStringLiteral("70-lumivex.rules"))) << gone.toStdString();
+  EXPECT_TRUE(gone.contains(QStringLiteral("snapshot key does nothing")));
 }
 
 TEST(DemoSceneTest, GeometryMatchesTheDocumentedMicrometres) {
