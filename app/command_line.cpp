@@ -1,8 +1,37 @@
 #include "app/command_line.h"
 
 #include <QFileInfo>
+#include <QUrl>
 
 namespace lumivex {
+namespace {
+
+// The options QGuiApplication takes out of the arguments.
+const QStringList& qtOptionsWithValue() {
+  static const QStringList options{QStringLiteral("-platform"),
+                                   QStringLiteral("-platformpluginpath"),
+                                   QStringLiteral("-platformtheme"),
+                                   QStringLiteral("-plugin"),
+                                   QStringLiteral("-qwindowgeometry"),
+                                   QStringLiteral("-qwindowicon"),
+                                   QStringLiteral("-qwindowtitle"),
+                                   QStringLiteral("-display"),
+                                   QStringLiteral("-geometry"),
+                                   QStringLiteral("-style"),
+                                   QStringLiteral("-stylesheet"),
+                                   QStringLiteral("-session"),
+                                   QStringLiteral("-name"),
+                                   QStringLiteral("-title")};
+  return options;
+}
+
+const QStringList& qtFlags() {
+  static const QStringList flags{QStringLiteral("-reverse"), QStringLiteral("-nograb"), QStringLiteral("-dograb"),
+                                 QStringLiteral("-sync"), QStringLiteral("-widgetcount")};
+  return flags;
+}
+
+}  // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments) {
   CommandLine line;
@@ -10,7 +39,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& arg = arguments[i];
     if (!optionsEnded && arg.startsWith(u'-') && arg != QStringLiteral("-")) {
-      if (arg == QStringLiteral("--")) {
+      if (qtOptionsWithValue().contains(arg)) {
+        ++i;  // Qt's own, with its value: a second start sees them before Qt could take them out
+      } else if (qtFlags().contains(arg)) {
+        // Qt's own as well: nothing for the program
+      } else if (arg == QStringLiteral("--")) {
         optionsEnded = true;
       } else if (arg == QStringLiteral("-h") || arg == QStringLiteral("--help") || arg == QStringLiteral("-?")) {
         line.help = true;
@@ -26,7 +59,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
       continue;
     }
     // Absolute, so the files still name the same thing when handed to a running instance elsewhere.
-    line.files << QFileInfo(arg).absoluteFilePath();
+    // A desktop may hand over file: URLs; other URLs are taken as names and fail as missing files.
+    const QUrl url(arg);
+    const QString path = arg.startsWith(QStringLiteral("file:")) && url.isLocalFile() ? url.toLocalFile() : arg;
+    line.files << QFileInfo(path).absoluteFilePath();
   }
   return line;
 }
@@ -37,8 +73,8 @@ QString usageText(const QString& programName) {
              "Live picture, stills, videos and calibrated measurements of a USB microscope camera.\n"
              "\n"
              "Pictures (BMP, JPEG) named on the command line open in still-image workspaces, videos (AVI)\n"
-             "in the player. When Lumivex is already running, the files are handed to it and this\n"
-             "command ends.\n"
+             "in the player (of several videos, the first). When Lumivex is already running, the files\n"
+             "are handed to it and this command ends.\n"
              "\n"
              "Options:\n"
              "  --demo-camera   add the built-in simulated camera to the device list\n"

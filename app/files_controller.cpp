@@ -12,16 +12,25 @@
 #include "core/settings_store.h"
 #include "core/write_failure_notice.h"
 #include "library/media_commands.h"
+#include "library/player/avi_probe.h"
 #include "library/player/player_session.h"
 #include "library/thumbnail_strip.h"
 #include "media/sound_player.h"
 #include "widgets/latch_button.h"
 #include "workspace/image_workspace.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QWidget>
 
 namespace lumivex {
+namespace {
+
+// What became of each file opened from the command line; an install check turns it on.
+Q_LOGGING_CATEGORY(lcOpen, "lumivex.open", QtInfoMsg)
+
+}  // namespace
 
 FilesController::FilesController(QWidget& window, MainControls& controls, CaptureService& capture, AppContext& context,
                                  SoundPlayer& sounds, RecordingController& recording, CameraController& camera)
@@ -139,6 +148,38 @@ bool FilesController::mayCloseWorkspaces() {
 void FilesController::openVideo(const QString& path) {
   if (closed_ || path.isEmpty()) return;
   player_->open(path);
+}
+
+bool FilesController::isVideoFile(const QString& path) {
+  return QFileInfo(path).suffix().compare(QStringLiteral("avi"), Qt::CaseInsensitive) == 0 ||
+         AviProbe::inspect(path) != AviProbe::Verdict::NotAvi;
+}
+
+void FilesController::openFiles(const QStringList& paths) {
+  if (closed_ || paths.isEmpty()) return;
+  // A file manager's "Open with" lands here while the window may be minimised or behind others.
+  if (window_.isMinimized()) window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
+  window_.raise();
+  window_.activateWindow();
+  QString video;
+  for (const QString& path : paths) {
+    if (isVideoFile(path)) {
+      if (video.isEmpty()) video = path;
+      continue;
+    }
+    const size_t before = workspaces().size();
+    openPicture(path, PictureOrigin::CommandLine);
+    qCDebug(lcOpen).noquote() << (workspaces().size() > before ? QStringLiteral("picture in a workspace: %1")
+                                                               : QStringLiteral("picture not opened: %1"))
+                                     .arg(path);
+  }
+  // Last, so the workspaces opened above do not come up over the player.
+  if (!video.isEmpty()) {
+    openVideo(video);
+    qCDebug(lcOpen).noquote() << (player_->isOpen() ? QStringLiteral("video in the player: %1")
+                                                    : QStringLiteral("video not opened: %1"))
+                                     .arg(video);
+  }
 }
 
 void FilesController::setPlaybackGraphFactory(PlaybackGraphFactory factory) {

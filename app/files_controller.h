@@ -6,6 +6,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -75,6 +76,14 @@ class FilesController {
   // as long as the player runs.
   void openVideo(const QString& path);
   PlayerSession& player() { return *player_; }
+
+  // Files named on the program's command line, or handed over by a later start: AVI videos go to the
+  // player, everything else opens as a picture. The player shows one video at a time, so of several
+  // videos the first plays. The main window comes to the front first.
+  void openFiles(const QStringList& paths);
+  // An AVI by its content, or by its name when the content does not say (the player then tells why it
+  // cannot play the file).
+  static bool isVideoFile(const QString& path);
   // The graph the player uses; GStreamer's unless a test sets its own.
   void setPlaybackGraphFactory(PlaybackGraphFactory factory);
 

@@ -85,7 +85,7 @@ int runLumivex(int argc, char** argv) {
 
   int status = 0;
   {
-    // Pictures handed over by later starts wait until the window exists.
+    // Files handed over by later starts wait until the window exists.
     QStringList handedOver;
     InstanceHandoff handoff([&handedOver](const QStringList& paths) { handedOver += paths; });
     StartOptions options;
@@ -100,9 +100,7 @@ int runLumivex(int argc, char** argv) {
     MainWindow window(context, options, std::move(capture));
     reportStartupFiles(context.paths());
     window.show();
-    const auto open = [&window](const QStringList& paths) {
-      for (const QString& path : paths) window.files().openPicture(path, FilesController::PictureOrigin::CommandLine);
-    };
+    const auto open = [&window](const QStringList& paths) { window.files().openFiles(paths); };
     handoff.setReceiver(open);
     open(line.files + handedOver);
     status = QApplication::exec();

@@ -9,8 +9,6 @@
 #include <QLoggingCategory>
 #include <QThread>
 
-#include <unistd.h>
-
 namespace lumivex {
 namespace {
 

@@ -11,9 +11,9 @@ class QLocalServer;
 
 namespace lumivex {
 
-// Hands the pictures a second start of the program was given to the instance that runs (single instance
-// is the lock of SingleInstance; this is how a file manager's "Open with" still reaches the running
-// program). A local socket beside the lock file of SingleInstance, reachable by this user only.
+// Hands the files a second start of the program was given to the instance that runs (single instance is
+// the lock of SingleInstance; this is how a file manager's "Open with" still reaches the running program).
+// A local socket beside the SingleInstance lock (the session's runtime folder), reachable by this user only.
 // The client sends one absolute path per line and an empty line; the server answers "ok" and passes the
 // paths on. GUI thread (server); the client blocks and needs no event loop.
 class InstanceHandoff : public QObject {

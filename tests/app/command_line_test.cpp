@@ -25,6 +25,14 @@ TEST(CommandLineTest, OptionsAndFiles) {
       {{"--", "--help", "-x.jpg"}, false, false, false, {cwd + "/--help", cwd + "/-x.jpg"}, false},
       {{"--bogus", "a.jpg"}, false, false, false, {cwd + "/a.jpg"}, true},
       {{"-"}, false, false, false, {cwd + "/-"}, false},
+      // Qt's own options, seen by a second start before Qt takes them out, are neither files nor errors.
+      {{"-platform", "offscreen", "-reverse", "a.jpg"}, false, false, false, {cwd + "/a.jpg"}, false},
+      {{"file:///tmp/Mikroskop%20Bilder/a.jpg", "file:b.avi"},
+       false,
+       false,
+       false,
+       {"/tmp/Mikroskop Bilder/a.jpg", cwd + "/b.avi"},
+       false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.join(u' ').toStdString());

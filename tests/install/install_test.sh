@@ -58,9 +58,11 @@ grep -q "no-such-option" "$work/err" || fail "the unknown option is not named"
 # The installed program with the simulated camera, a private home and nothing of the source tree.
 home=$work/home
 mkdir -p "$home"
-(cd "$work" && exec env -i PATH=/usr/bin:/bin HOME="$home" XDG_CONFIG_HOME="$home/.config" \
-  XDG_DATA_HOME="$home/.local/share" XDG_RUNTIME_DIR="$home" LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen \
-  QT_LOGGING_RULES="lumivex.startup.debug=true" "$root/bin/lumivex" --demo-camera >"$work/run.log" 2>&1) &
+chmod 700 "$home"  # it is the runtime folder too, which must be private
+session=(env -i PATH=/usr/bin:/bin HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share"
+  XDG_RUNTIME_DIR="$home" LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen
+  QT_LOGGING_RULES="lumivex.startup.debug=true;lumivex.open.debug=true")
+(cd "$work" && exec "${session[@]}" "$root/bin/lumivex" --demo-camera >"$work/run.log" 2>&1) &
 app=$!
 # The report's last line comes once the main window is built; a loaded machine may take a while.
 for ((i = 0; i < 600; i++)); do
@@ -83,4 +85,25 @@ check "skin" "$real/share/lumivex/skin/app-icon.svg"
 check "sounds" "$real/share/lumivex/sounds/180.wav"
 check "CAD library" "$real/$libdir/lumivex/libCadIO.so"
 [[ -f $home/.config/Lumivex/registry.reg || -d $home/.local/share/Lumivex ]] || fail "no settings made in the private home"
+
+# Open with, as a file manager does it: a second start names a picture and a video, hands them to the
+# program that runs and ends with status 0; the running program opens a workspace and the player.
+mkdir -p "$work/files"
+ffmpeg -v error -f lavfi -i color=c=gray:s=64x48 -frames:v 1 "$work/files/Still 1.jpg"
+ffmpeg -v error -f lavfi -i testsrc=s=160x120:r=5 -t 1 -c:v mjpeg "$work/files/Video 1.avi"
+status=0
+(cd "$work/files" && timeout 60 "${session[@]}" "$root/bin/lumivex" "Still 1.jpg" "Video 1.avi" >"$work/second.log" 2>&1) ||
+  status=$?
+[[ $status -eq 0 ]] || fail "the second start ended with status $status: $(cat "$work/second.log")"
+for line in "picture in a workspace: $work/files/Still 1.jpg" "video in the player: $work/files/Video 1.avi"; do
+  for ((i = 0; i < 600; i++)); do
+    grep -qF "$line" "$work/run.log" && break
+    sleep 0.1
+  done
+  grep -qF "$line" "$work/run.log" || {
+    cat "$work/run.log" >&2
+    fail "the running program did not log '$line'"
+  }
+done
+kill -0 "$app" 2>/dev/null || fail "the running program ended after the hand-over"
 echo "install test passed"
