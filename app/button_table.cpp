@@ -16,7 +16,7 @@ constexpr int kCaption = 28;                // minimise, full screen, close
 }  // namespace
 
 // Row order is the button table's; positions are the window's client coordinates.
-const std::array<ButtonSpec, 46> kButtonSpecs{{
+const std::array<ButtonDef, 46> kButtonSpecs{{
     {1014, 1, 1, kTool, kTool, true, LiveTool::None, true},
     {1005, 29, 78, kColumn, kColumnH, false, LiveTool::None, false},
     {1006, 29, 122, kColumn, kColumnH, true, LiveTool::None, false},
@@ -65,18 +65,18 @@ const std::array<ButtonSpec, 46> kButtonSpecs{{
     {1356, 785, 307, kTool, kTool, false, LiveTool::AutoAngle, false},
 }};
 
-const ButtonSpec* buttonSpec(int id) {
+const ButtonDef* buttonSpec(int id) {
   const auto it =
-      std::find_if(kButtonSpecs.begin(), kButtonSpecs.end(), [id](const ButtonSpec& s) { return s.id == id; });
+      std::find_if(kButtonSpecs.begin(), kButtonSpecs.end(), [id](const ButtonDef& s) { return s.id == id; });
   return it == kButtonSpecs.end() ? nullptr : &*it;
 }
 
 LiveTool liveToolOf(int id) {
-  const ButtonSpec* info = buttonSpec(id);
+  const ButtonDef* info = buttonSpec(id);
   return info ? info->tool : LiveTool::None;
 }
 
-void ButtonTable::add(const ButtonSpec& info, SkinButton* button) { rows_.push_back(Row{&info, button, {}, {}}); }
+void ButtonTable::add(const ButtonDef& info, SkinButton* button) { rows_.push_back(Row{&info, button, {}, {}}); }
 
 ButtonTable::Row* ButtonTable::find(int id) {
   const auto it = std::find_if(rows_.begin(), rows_.end(), [id](const Row& r) { return r.info->id == id; });

@@ -15,7 +15,7 @@ class SkinButton;
 // One button of the main window as the layout places it: its control id (also its command, whose text,
 // tool-tip and icon are in the command table), the client position of its top-left corner and its size,
 // whether it latches, its live tool (None for commands) and whether the normal window hides it.
-struct ButtonSpec {
+struct ButtonDef {
   int id;
   int x;
   int y;
@@ -27,8 +27,8 @@ struct ButtonSpec {
 };
 
 // The 46 buttons in the order of the button table; tool-tips are filled in this order.
-extern const std::array<ButtonSpec, 46> kButtonSpecs;
-const ButtonSpec* buttonSpec(int id);
+extern const std::array<ButtonDef, 46> kButtonSpecs;
+const ButtonDef* buttonSpec(int id);
 
 // The live tool of a measuring, comparison or automatic tool button; None for other buttons.
 LiveTool liveToolOf(int id);
@@ -40,13 +40,13 @@ inline constexpr int kToolTipMaxChars = 127;
 class ButtonTable {
  public:
   struct Row {
-    const ButtonSpec* info = nullptr;
+    const ButtonDef* info = nullptr;
     SkinButton* button = nullptr;
     QRect screenRect;
     QString toolTip;
   };
 
-  void add(const ButtonSpec& info, SkinButton* button);
+  void add(const ButtonDef& info, SkinButton* button);
   Row* find(int id);
   const Row* find(int id) const;
   std::vector<Row>& rows() { return rows_; }

@@ -77,8 +77,8 @@ void CameraController::enterNotConnected() {
 
 void CameraController::setButtonsEnabled(bool connected) {
   for (ButtonTable::Row& row : controls_.buttons().rows()) {
-    const CommandSpec* spec = commandSpec(static_cast<CommandId>(row.info->id));
-    const EnabledWhen rule = spec ? spec->enabledWhen : EnabledWhen::Connected;
+    const CommandEntry* desc = commandEntry(static_cast<CommandId>(row.info->id));
+    const EnabledWhen rule = desc ? desc->enabledWhen : EnabledWhen::Connected;
     row.button->setEnabled(rule == EnabledWhen::Always || (rule == EnabledWhen::Connected && connected));
   }
 }

@@ -19,8 +19,8 @@ constexpr EnabledWhen kAlways = EnabledWhen::Always;
 
 // Buttons first, in the order of the button table, then the menu items and the keys without a button.
 // Texts of buttons are their tool-tips; of menu items, the item's text.
-std::vector<CommandSpec> buildSpecs() {
-  std::vector<CommandSpec> specs{
+std::vector<CommandEntry> buildEntries() {
+  std::vector<CommandEntry> entries{
       {C::Preview, "TipPreview", "Preview", "button-1014.svg", 0, kConnected},
       {C::Camera, "TipCamera", "Camera  F2", "button-1005.svg", Qt::Key_F2, kConnected},
       {C::Record, "TipVideo", "Recording Video  F3/F4", "button-1006.svg", 0, kConnected},
@@ -93,40 +93,41 @@ std::vector<CommandSpec> buildSpecs() {
   };
   // The language menu's items carry their texts in the language table; their icon marks the one in effect.
   for (const LanguageMenuItem& item : kLanguageMenu) {
-    specs.push_back({static_cast<CommandId>(item.command), item.key, item.defaultText, nullptr, 0, kAlways});
+    entries.push_back({static_cast<CommandId>(item.command), item.key, item.defaultText, nullptr, 0, kAlways});
   }
-  return specs;
+  return entries;
 }
 
 }  // namespace
 
-const std::vector<CommandSpec>& commandSpecs() {
-  static const std::vector<CommandSpec> specs = buildSpecs();
-  return specs;
+const std::vector<CommandEntry>& commandEntries() {
+  static const std::vector<CommandEntry> entries = buildEntries();
+  return entries;
 }
 
-const CommandSpec* commandSpec(CommandId command) {
-  const auto& specs = commandSpecs();
-  const auto it = std::find_if(specs.begin(), specs.end(), [command](const CommandSpec& s) { return s.id == command; });
-  return it == specs.end() ? nullptr : &*it;
+const CommandEntry* commandEntry(CommandId command) {
+  const auto& entries = commandEntries();
+  const auto it =
+      std::find_if(entries.begin(), entries.end(), [command](const CommandEntry& s) { return s.id == command; });
+  return it == entries.end() ? nullptr : &*it;
 }
 
 std::optional<CommandId> commandOf(int controlId) {
-  const CommandSpec* spec = commandSpec(static_cast<CommandId>(controlId));
-  return spec ? std::optional<CommandId>(spec->id) : std::nullopt;
+  const CommandEntry* desc = commandEntry(static_cast<CommandId>(controlId));
+  return desc ? std::optional<CommandId>(desc->id) : std::nullopt;
 }
 
 QString commandText(CommandId command, int size) {
-  const CommandSpec* spec = commandSpec(command);
-  if (!spec) return {};
-  const QString fallback = QString::fromUtf8(spec->textDefault);
-  return spec->textKey ? LookupText(spec->textKey, size, fallback) : fallback;
+  const CommandEntry* desc = commandEntry(command);
+  if (!desc) return {};
+  const QString fallback = QString::fromUtf8(desc->textDefault);
+  return desc->textKey ? LookupText(desc->textKey, size, fallback) : fallback;
 }
 
 std::optional<CommandId> commandForKey(int qtKey) {
   if (qtKey == 0) return std::nullopt;
-  for (const CommandSpec& spec : commandSpecs()) {
-    if (spec.shortcut == qtKey) return spec.id;
+  for (const CommandEntry& desc : commandEntries()) {
+    if (desc.shortcut == qtKey) return desc.id;
   }
   return std::nullopt;
 }

@@ -19,7 +19,7 @@ enum class EnabledWhen {
 };
 
 // What the main window knows of a command besides its handler.
-struct CommandSpec {
+struct CommandEntry {
   CommandId id;
   const char* textKey;      // language file key of its tool-tip or menu text
   const char* textDefault;  // English text when the language file has none
@@ -29,8 +29,8 @@ struct CommandSpec {
 };
 
 // The command table: every command with its text, icon, shortcut and enabled rule.
-const std::vector<CommandSpec>& commandSpecs();
-const CommandSpec* commandSpec(CommandId command);
+const std::vector<CommandEntry>& commandEntries();
+const CommandEntry* commandEntry(CommandId command);
 // The command of a control id (button objectName, menu action data), or nullopt for any other number.
 std::optional<CommandId> commandOf(int controlId);
 // The command's text from the language file, as LookupText gives it for a buffer of size.

@@ -60,7 +60,7 @@ bool LiveToolsController::prepare(LiveTool tool) {
 }
 
 void LiveToolsController::releaseToolButtons() {
-  for (const ButtonSpec& info : kButtonSpecs) {
+  for (const ButtonDef& info : kButtonSpecs) {
     if (info.latch && info.tool != LiveTool::None) controls_.latchButton(info.id)->setLatched(false);
   }
 }

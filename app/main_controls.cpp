@@ -68,9 +68,9 @@ void MainControls::addGroups(QWidget& window) {
 }
 
 void MainControls::addButtons(QWidget& window, const Options& options) {
-  for (const ButtonSpec& info : kButtonSpecs) {
+  for (const ButtonDef& info : kButtonSpecs) {
     const QSize size(info.width, info.height);
-    const QString icon = QString::fromLatin1(commandSpec(static_cast<CommandId>(info.id))->iconFile);
+    const QString icon = QString::fromLatin1(commandEntry(static_cast<CommandId>(info.id))->iconFile);
     SkinButton* button =
         info.latch ? new LatchButton(info.id, icon, size, &window) : new SkinButton(info.id, icon, size, &window);
     button->move(info.x, info.y);

@@ -136,7 +136,7 @@ void MainWindow::bindCommands() {
   c.bind(C::ExportDxf, [&exports] { exports.exportDxf(); });
 
   // Live tools: every tool button, then the edit row, calibration and the video-area menu.
-  for (const ButtonSpec& info : kButtonSpecs) {
+  for (const ButtonDef& info : kButtonSpecs) {
     const int id = info.id;
     if (info.tool != LiveTool::None) c.bind(static_cast<C>(id), [&live, id] { live.chooseTool(id); });
   }

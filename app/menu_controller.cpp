@@ -38,8 +38,8 @@ IconMenu* MenuController::newMenu(const QString& objectName) {
 }
 
 QAction* MenuController::addCommand(IconMenu& menu, CommandId command) {
-  const CommandSpec* spec = commandSpec(command);
-  return menu.addCommand(controlId(command), commandText(command), QString::fromLatin1(spec->iconFile));
+  const CommandEntry* desc = commandEntry(command);
+  return menu.addCommand(controlId(command), commandText(command), QString::fromLatin1(desc->iconFile));
 }
 
 void MenuController::show(IconMenu* menu, QPoint globalPos) {

@@ -30,7 +30,7 @@ constexpr int kCanvasTop = 60;
 constexpr QSize kDragBand(540, 25);
 constexpr QSize kRestoreCorner(30, 25);
 
-struct ButtonSpec {
+struct ButtonDef {
   int id;
   int x;
   int y;
@@ -39,7 +39,7 @@ struct ButtonSpec {
   const char16_t* tipDefault;
 };
 
-constexpr ButtonSpec kToolbar[] = {
+constexpr ButtonDef kToolbar[] = {
     {1113, 6, kToolbarY, false, "TipSave", u"Save As"},
     {1333, 38, kToolbarY, false, "TipOperate", u"Image Process"},
     {1114, 70, kToolbarY, false, "TipRevert", u"Cancel"},
@@ -110,14 +110,14 @@ QSize ImageWorkspace::pictureAreaSize() const {
 }
 
 void ImageWorkspace::buildToolbar() {
-  for (const ButtonSpec& spec : kToolbar) {
-    const QString icon = QStringLiteral("button-%1.svg").arg(spec.id);
-    SkinButton* button = spec.latches ? new LatchButton(spec.id, icon, kToolButton, this)
-                                      : new SkinButton(spec.id, icon, kToolButton, this);
+  for (const ButtonDef& desc : kToolbar) {
+    const QString icon = QStringLiteral("button-%1.svg").arg(desc.id);
+    SkinButton* button = desc.latches ? new LatchButton(desc.id, icon, kToolButton, this)
+                                      : new SkinButton(desc.id, icon, kToolButton, this);
     // Tool-tips hold at most 63 characters.
-    button->setToolTip(LookupText(spec.tipKey, 64, QString::fromUtf16(spec.tipDefault)).left(63));
-    button->move(spec.x, spec.y);
-    const int id = spec.id;
+    button->setToolTip(LookupText(desc.tipKey, 64, QString::fromUtf16(desc.tipDefault)).left(63));
+    button->move(desc.x, desc.y);
+    const int id = desc.id;
     connect(button, &QAbstractButton::clicked, this, [this, id] { dispatchCommand(id); });
     buttons_[id] = button;
   }

@@ -149,12 +149,12 @@ QLineEdit* TimedCaptureDialog::field(int id) const {
 }
 
 std::optional<int> TimedCaptureDialog::readField(int index) {
-  const TimedField& spec = kTimedFields[static_cast<std::size_t>(index)];
+  const TimedField& desc = kTimedFields[static_cast<std::size_t>(index)];
   QLineEdit* edit = fields_[static_cast<std::size_t>(index)];
   bool ok = false;
   const int value = edit->text().trimmed().toInt(&ok);
-  if (ok && value >= spec.minimum && value <= spec.maximum) return value;
-  prompter().message(this, title(), integerRangeText(spec.minimum, spec.maximum), MessageIcon::Warning,
+  if (ok && value >= desc.minimum && value <= desc.maximum) return value;
+  prompter().message(this, title(), integerRangeText(desc.minimum, desc.maximum), MessageIcon::Warning,
                      MessageButtons::Ok);
   edit->setFocus();
   edit->selectAll();

@@ -21,7 +21,7 @@ namespace lumivex {
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonDef {
   int id;
   QPoint at;
   const char* tipKey;
@@ -32,7 +32,7 @@ constexpr QSize kTransportSize(30, 30);
 constexpr QSize kCloseSize(28, 28);
 
 // The eight buttons, in the order their tool-tips are registered.
-constexpr ButtonSpec kButtons[] = {
+constexpr ButtonDef kButtons[] = {
     {ids::kPlayerFirst, {204, 502}, "TipFirst", "First"}, {ids::kPlayerBack, {236, 502}, "TipReward", "Backward"},
     {ids::kPlayerPause, {250, 502}, "TipPause", "Pause"}, {ids::kPlayerPlay, {300, 502}, "TipPlay", "Play"},
     {ids::kPlayerStop, {268, 502}, "TipStop", "Stop"},    {ids::kPlayerForward, {332, 502}, "TipForward", "Forward"},
@@ -96,17 +96,17 @@ void PlayerWindow::buildLayout() {
   // Every move the user makes (drag, click on the groove, keys, wheel); programmatic moves do not seek.
   connect(slider_, &QSlider::actionTriggered, this, [this] { onSliderMoved(); });
 
-  for (const ButtonSpec& spec : kButtons) {
-    const bool close = spec.id == ids::kPlayerClose;
-    auto* button = new SkinButton(spec.id, QStringLiteral("button-%1.svg").arg(spec.id),
+  for (const ButtonDef& desc : kButtons) {
+    const bool close = desc.id == ids::kPlayerClose;
+    auto* button = new SkinButton(desc.id, QStringLiteral("button-%1.svg").arg(desc.id),
                                   close ? kCloseSize : kTransportSize, this);
-    button->move(spec.at);
+    button->move(desc.at);
     button->setIconScale(close ? 0.6 : 0.66);
     button->setStyle(tipStyle_.get());
-    button->setToolTip(LookupText(spec.tipKey, 128, QString::fromLatin1(spec.tipDefault)));
-    const int id = spec.id;
+    button->setToolTip(LookupText(desc.tipKey, 128, QString::fromLatin1(desc.tipDefault)));
+    const int id = desc.id;
     connect(button, &QAbstractButton::clicked, this, [this, id] { command(id); });
-    buttons_[spec.id] = button;
+    buttons_[desc.id] = button;
   }
   buttons_[ids::kPlayerPause]->hide();
 

@@ -405,8 +405,8 @@ TEST_F(MainWindowTest, EveryCommandHasItsEffect) {
   std::set<int> bound;
   for (CommandId command : window.commands().boundCommands()) bound.insert(controlId(command));
   EXPECT_EQ(bound, covered);
-  for (const CommandSpec& spec : commandSpecs()) EXPECT_TRUE(bound.count(controlId(spec.id))) << controlId(spec.id);
-  for (const ButtonSpec& info : kButtonSpecs) EXPECT_TRUE(bound.count(info.id)) << info.id;
+  for (const CommandEntry& desc : commandEntries()) EXPECT_TRUE(bound.count(controlId(desc.id))) << controlId(desc.id);
+  for (const ButtonDef& info : kButtonSpecs) EXPECT_TRUE(bound.count(info.id)) << info.id;
   EXPECT_FALSE(window.dispatchCommand(4242));
 }
 
@@ -426,28 +426,28 @@ TEST_F(MainWindowTest, ExcelButtonOpensTheLiveSaveDialog) {
 TEST_F(MainWindowTest, CommandTableIsConsistent) {
   std::set<int> ids;
   std::set<int> keys;
-  for (const CommandSpec& spec : commandSpecs()) {
-    SCOPED_TRACE(controlId(spec.id));
-    EXPECT_TRUE(ids.insert(controlId(spec.id)).second) << "twice in the table";
-    if (spec.shortcut != 0) {
-      EXPECT_TRUE(keys.insert(spec.shortcut).second) << "shortcut taken twice";
+  for (const CommandEntry& desc : commandEntries()) {
+    SCOPED_TRACE(controlId(desc.id));
+    EXPECT_TRUE(ids.insert(controlId(desc.id)).second) << "twice in the table";
+    if (desc.shortcut != 0) {
+      EXPECT_TRUE(keys.insert(desc.shortcut).second) << "shortcut taken twice";
     }
-    EXPECT_FALSE(commandText(spec.id).isEmpty());
-    EXPECT_EQ(commandOf(controlId(spec.id)), spec.id);
+    EXPECT_FALSE(commandText(desc.id).isEmpty());
+    EXPECT_EQ(commandOf(controlId(desc.id)), desc.id);
   }
   EXPECT_EQ(commandForKey(Qt::Key_F2), CommandId::Camera);
   EXPECT_EQ(commandForKey(Qt::Key_F1), CommandId::Help);
   EXPECT_FALSE(commandForKey(Qt::Key_F5));
   EXPECT_FALSE(commandOf(4242));
   // Every button has its command with an icon; only Close works without a camera, the ellipse never.
-  for (const ButtonSpec& info : kButtonSpecs) {
-    const CommandSpec* spec = commandSpec(static_cast<CommandId>(info.id));
-    ASSERT_NE(spec, nullptr) << info.id;
-    EXPECT_NE(spec->iconFile, nullptr) << info.id;
+  for (const ButtonDef& info : kButtonSpecs) {
+    const CommandEntry* desc = commandEntry(static_cast<CommandId>(info.id));
+    ASSERT_NE(desc, nullptr) << info.id;
+    EXPECT_NE(desc->iconFile, nullptr) << info.id;
     const EnabledWhen expected = info.id == ids::kClose         ? EnabledWhen::Always
                                  : info.id == ids::kToolEllipse ? EnabledWhen::Never
                                                                 : EnabledWhen::Connected;
-    EXPECT_EQ(spec->enabledWhen, expected) << info.id;
+    EXPECT_EQ(desc->enabledWhen, expected) << info.id;
   }
 }
 
@@ -517,7 +517,7 @@ TEST_F(MainWindowTest, ToolLatchRules) {
     EXPECT_EQ(latch != nullptr && latch->isLatched(), c.latches);
     // Exactly one tool button is latched at a time.
     int latched = 0;
-    for (const ButtonSpec& info : kButtonSpecs) {
+    for (const ButtonDef& info : kButtonSpecs) {
       if (latches(info.tool) && window.controls().latchButton(info.id)->isLatched()) ++latched;
     }
     EXPECT_EQ(latched, c.latches ? 1 : 0);
@@ -652,7 +652,7 @@ TEST_F(MainWindowTest, EscapeAndEnterNeverCloseTheWindow) {
 TEST_F(MainWindowTest, NotConnectedEnablesOnlyCloseAndDrawsTheMessage) {
   MainWindow& window = open(Result::Failed);
   EXPECT_FALSE(window.camera().isConnected());
-  for (const ButtonSpec& info : kButtonSpecs) {
+  for (const ButtonDef& info : kButtonSpecs) {
     EXPECT_EQ(window.controls().button(info.id)->isEnabled(), info.id == ids::kClose) << info.id;
   }
   EXPECT_FALSE(window.controls().isPreviewing());
@@ -682,7 +682,7 @@ TEST_F(MainWindowTest, NotConnectedEnablesOnlyCloseAndDrawsTheMessage) {
 
 TEST_F(MainWindowTest, ConnectedStateEnablesAllButTheEllipse) {
   MainWindow& window = open(Result::Connected);
-  for (const ButtonSpec& info : kButtonSpecs) {
+  for (const ButtonDef& info : kButtonSpecs) {
     EXPECT_EQ(window.controls().button(info.id)->isEnabled(), info.id != ids::kToolEllipse) << info.id;
   }
   EXPECT_TRUE(window.controls().isPreviewing());
