@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/recorder/recorder.h"
+#include "core/atomic_file.h"
 
 #include <QFile>
 
@@ -18,9 +19,7 @@ class FakeRecorder : public Recorder {
   QString start(const RecordingFormat& format) override {
     starts.push_back(format);
     if (!refuseWith.isEmpty()) return refuseWith;
-    QFile file(format.path);
-    if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-    file.write("RIFF");
+    if (const WriteResult written = AtomicFile::write(format.path, "RIFF"); !written) return written.reason;
     recording_ = true;
     frames_ = 0;
     return {};
