@@ -19,6 +19,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QWidget>
@@ -54,6 +55,14 @@ RecordingController::RecordingController(QWidget& window, MainControls& controls
       screen_(screen),
       context_(context),
       recorder_(std::move(recorder)),
+      clockMs_([] {
+        static const QElapsedTimer since = [] {
+          QElapsedTimer t;
+          t.start();
+          return t;
+        }();
+        return since.elapsed();
+      }),
       limitTimer_(&window),
       secondsTimer_(&window) {
   limitTimer_.setObjectName(QString::number(ids::kTimerRecordLimit));
@@ -205,7 +214,7 @@ void RecordingController::closeFile(bool tellErrors) {
 
 void RecordingController::enterRecording() {
   recording_ = true;
-  recordingClock_.start();
+  startedMs_ = clockMs_();
   controls_.latchButton(ids::kRecord)->setLatched(true);
   // Released while recording: the Preview command then closes the file rather than stopping the camera.
   controls_.latchButton(ids::kPreview)->setLatched(false);
@@ -284,7 +293,7 @@ void RecordingController::stopQuietly() {
 int RecordingController::nextSecond() const {
   // One more per tick, but never behind the clock: a busy GUI thread misses ticks, and the count (and the
   // time limit with it) would then fall behind the file.
-  const qint64 elapsed = recordingClock_.isValid() ? recordingClock_.elapsed() / 1000 : 0;
+  const qint64 elapsed = startedMs_ >= 0 ? (clockMs_() - startedMs_) / 1000 : 0;
   return std::max<qint64>(seconds_ + 1, std::min<qint64>(elapsed, kNoLimit - 1));
 }
 

@@ -2,7 +2,6 @@
 
 #include "core/capture_service.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -78,6 +77,8 @@ class RecordingController {
   bool isFileInUse(const QString& path) const;
 
   RecorderDialog* recorderDialog() const;
+  // The monotonic clock the recorded seconds catch up with, in milliseconds (tests put in their own).
+  void setClock(std::function<qint64()> clockMs) { clockMs_ = std::move(clockMs); }
   TimedCaptureDialog* timedCaptureDialog() const;
 
   // What timers 1002 and 1005 do when they expire (tests drive them by hand).
@@ -111,6 +112,7 @@ class RecordingController {
   std::shared_ptr<Recorder> recorder_;
   std::function<bool()> connected_;
   std::function<void()> previewCommand_;
+  std::function<qint64()> clockMs_;
   QTimer limitTimer_;    // 1002
   QTimer secondsTimer_;  // 1005
   bool recording_ = false;
@@ -118,8 +120,8 @@ class RecordingController {
   bool limitReached_ = false;  // the limit closed the file; the next tick of 1002 finishes
   int seconds_ = 0;
   int limit_ = kNoLimit;
-  QElapsedTimer recordingClock_;  // since the file opened
-  int generation_ = 0;            // of the recording whose write errors count
+  qint64 startedMs_ = -1;  // when the file opened, on clockMs_
+  int generation_ = 0;     // of the recording whose write errors count
   QString activePath_;
   QPointer<RecorderDialog> recorderDialog_;
   QPointer<TimedCaptureDialog> timedDialog_;

@@ -204,6 +204,45 @@ TEST_F(RecordingTest, ThePendingLimitTickNeverSpeedsUpTheNextRecordingsCount) {
   EXPECT_EQ(capture_->seconds, 0);
 }
 
+TEST_F(RecordingTest, MissedTicksNeverLeaveTheCountOrTheLimitBehindTheClock) {
+  open();
+  qint64 now = 50'000;
+  recording().setClock([&now] { return now; });
+  startWithDialog(10);
+  ASSERT_TRUE(recording().isRecording());
+
+  // A tick on time counts one second; ticks that come early never count twice.
+  now += 1'000;
+  recording().onLimitTick();
+  EXPECT_EQ(capture_->seconds, 1);
+  // The GUI thread was busy for six seconds: the next tick catches up with the clock at once.
+  now += 6'000;
+  recording().onLimitTick();
+  EXPECT_EQ(capture_->seconds, 7);
+  EXPECT_TRUE(recording().isRecording());
+  // Three seconds later the limit ends the file on time, not three ticks late.
+  now += 3'000;
+  recording().onLimitTick();
+  EXPECT_FALSE(recording().isRecording());
+  EXPECT_EQ(recorder_->closes, 1);
+}
+
+TEST_F(RecordingTest, TheSecondsOfAnUnlimitedRecordingFollowTheClockToo) {
+  open();
+  qint64 now = 0;
+  recording().setClock([&now] { return now; });
+  key(Qt::Key_F3);
+  ASSERT_TRUE(recording().isRecording());
+  now += 400;  // an early tick still counts its own second
+  recording().onSecondTick();
+  EXPECT_EQ(capture_->seconds, 1);
+  now += 4'700;
+  recording().onSecondTick();
+  EXPECT_EQ(capture_->seconds, 5);
+  key(Qt::Key_F4);
+  EXPECT_EQ(capture_->seconds, 0);
+}
+
 TEST_F(RecordingTest, TheAviButtonStopsWithItsSoundAndTheLargePreset) {
   open();
   startWithDialog(std::nullopt);
