@@ -9,6 +9,7 @@
 #include "widgets/magnifier_box.h"
 #include "widgets/skin_renderer.h"
 
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +28,17 @@ QFont smallFont() {
   QFont font(QStringLiteral("Liberation Sans"));
   font.setPixelSize(12);
   return font;
+}
+
+// A label of fixed place and width: longer translations ("Масштаб:") are set smaller until they fit
+// rather than losing their last letters.
+void setFittedText(QLabel& label, const QString& text) {
+  QFont font = smallFont();
+  while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(text) > label.width()) {
+    font.setPixelSize(font.pixelSize() - 1);
+  }
+  label.setFont(font);
+  label.setText(text);
 }
 
 }  // namespace
@@ -126,7 +138,7 @@ void MainControls::setTexts() {
   groups_[ids::kGroupCalibration]->setTitle(LookupText("TipCalibration", 64, QStringLiteral("Calibration")));
   groups_[ids::kGroupAutoMeasure]->setTitle(LookupText("TipAutoMeasure", 64, QStringLiteral("Auto Measure")));
   groups_[ids::kGroupComparison]->setTitle(LookupText("TipComparison", 64, QStringLiteral("Comparison")));
-  scaleLabel_->setText(LookupText("Rate", 64, QStringLiteral("Scale:")));
+  setFittedText(*scaleLabel_, LookupText("Rate", 64, QStringLiteral("Scale:")));
 }
 
 bool MainControls::hiddenInNormalWindow(const QWidget* widget) {

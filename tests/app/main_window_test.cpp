@@ -31,6 +31,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
@@ -847,6 +849,18 @@ TEST_F(MainWindowTest, ToolTipsFollowTheLanguageAndTheSwitch) {
   EXPECT_EQ(window.controls().button(ids::kSnapSwitch)->toolTip(), QStringLiteral("Snapshot Disable"));
   AppContext::current().store().loadEnableSnap();
   EXPECT_EQ(AppContext::current().settings().enableSnap, 0u);
+}
+
+TEST_F(MainWindowTest, TheScaleLabelShowsItsWholeTextInEveryLanguage) {
+  MainWindow& window = open(Result::Connected);
+  auto* label = window.findChild<QLabel*>(QString::number(ids::kScaleLabel));
+  ASSERT_NE(label, nullptr);
+  for (const int command : {1301, 1302, 1351, 1303, 1304, 1305, 1306, 1313, 1308, 1352, 1353, 1359}) {
+    window.dispatchCommand(command);
+    ASSERT_FALSE(label->text().isEmpty()) << command;
+    EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width())
+        << command << " " << label->text().toStdString();
+  }
 }
 
 TEST_F(MainWindowTest, LanguageMenuListsTwelveItemsAndMarksTheStoredOne) {
