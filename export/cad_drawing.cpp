@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <dlfcn.h>
+#include <cerrno>
 #include <cstring>
 
 namespace lumivex {
@@ -140,14 +141,16 @@ CADHANDLE CadDrawing::addPolyline(const std::vector<CadVertex>& vertices, bool c
   return addEntity(CAD_ENT_POLYLINE, &polyline);
 }
 
-bool CadDrawing::saveDrawing(const QString& path) {
-  if (drawing_ == 0 || path.isEmpty()) return false;
+WriteResult CadDrawing::saveDrawing(const QString& path) {
+  if (drawing_ == 0 || path.isEmpty()) return WriteResult::failure(EINVAL);
   AtomicFile file(path);
-  if (!file.open()) return false;
+  if (WriteResult opened = file.open(); !opened) return opened;
+  // The library leaves the system's error in errno when writing fails.
+  errno = 0;
   if (api_->saveDataToFile(drawing_, 0, QFile::encodeName(file.temporaryPath()).constData(), nullptr, nullptr) == 0) {
-    return false;
+    return WriteResult::failure(errno != 0 ? errno : EIO);
   }
-  return file.commit().ok();
+  return file.commit();
 }
 
 void CadDrawing::destroyDrawing() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/atomic_file.h"
+
 #include "export/cadio/cad_io.h"
 
 #include <QString>
@@ -44,8 +46,9 @@ class CadDrawing {
   CADHANDLE addPolyline(const std::vector<CadVertex>& vertices, bool closed);
 
   // Writes the drawing to path in one step: the library writes the atomic writer's temporary file,
-  // which then replaces path, so an old file is never left half written.
-  bool saveDrawing(const QString& path);
+  // which then replaces path, so an old file is never left half written. A failure carries the system's
+  // reason when there is one.
+  WriteResult saveDrawing(const QString& path);
   void destroyDrawing();
   bool hasDrawing() const { return drawing_ != 0; }
 

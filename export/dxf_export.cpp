@@ -215,7 +215,7 @@ int dxfUnitCode(const QString& unit) {
 }
 
 DxfResult writeDxf(CadDrawing& cad, const std::vector<DxfEntity>& entities, ReportSource source, int unitCode,
-                   const QString& path) {
+                   const QString& path, QString* saveError) {
   if (!cad.createDrawing()) return DxfResult::CreateFailed;
   CadLineType continuous{};
   std::strcpy(continuous.name, "Continuous");
@@ -251,8 +251,9 @@ DxfResult writeDxf(CadDrawing& cad, const std::vector<DxfEntity>& entities, Repo
       }
     }
   }
-  const bool saved = cad.saveDrawing(path);
+  const WriteResult saved = cad.saveDrawing(path);
   cad.destroyDrawing();
+  if (!saved && saveError) *saveError = saved.reason;
   return saved ? DxfResult::Written : DxfResult::SaveFailed;
 }
 

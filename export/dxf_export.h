@@ -61,8 +61,9 @@ enum class DxfResult { Written, CreateFailed, SaveFailed };
 
 // Builds the drawing (the "Continuous" line type; Layer1 and Layer2 with Layer2 current for stills,
 // Layer1 alone and no current layer for the live view), adds the entities and writes path atomically.
-// The drawing is destroyed on every path. A failing entity does not stop the rest.
+// The drawing is destroyed on every path. A failing entity does not stop the rest. When saving fails,
+// *saveError (if given) gets the reason.
 DxfResult writeDxf(CadDrawing& cad, const std::vector<DxfEntity>& entities, ReportSource source, int unitCode,
-                   const QString& path);
+                   const QString& path, QString* saveError = nullptr);
 
 }  // namespace lumivex

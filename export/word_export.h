@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/atomic_file.h"
 #include "export/report_row.h"
 #include "measure/measure_shape.h"
 
@@ -36,6 +37,12 @@ enum class ExportOutcome { Cancelled, Written, Failed };
 // and the picture, saved as .docx or RTF by the name. A report that was not written shows "SaveFail";
 // an existing file is replaced whole or left as it was.
 ExportOutcome exportWordReport(const WordExportRequest& request);
+
+// The report itself, without dialogs: the two header lines, one block per shape and, when picturePath is
+// not empty, the picture read from it; saved as .docx or RTF by the name, atomically. The export command
+// and `lumivex-image export` both write through it. A picture that cannot be read writes nothing.
+WriteResult writeWordReport(const QString& path, ReportSource source, const std::vector<const MeasureShape*>& shapes,
+                            const TotalFormat& total, const QString& picturePath, QWidget* parent = nullptr);
 
 // The filters of the two windows' save dialogs.
 QStringList wordReportFilters();

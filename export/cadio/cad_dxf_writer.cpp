@@ -297,20 +297,23 @@ bool writeWholeFile(const char* path, const std::string& text) {
   if (fd < 0) return false;
   const char* data = text.data();
   std::size_t left = text.size();
-  bool ok = true;
-  while (ok && left > 0) {
+  int failure = 0;  // the first error, left in errno for the caller
+  while (failure == 0 && left > 0) {
     const ssize_t n = ::write(fd, data, left);
     if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) {
+    if (n <= 0) {
+      failure = n < 0 ? errno : EIO;
+    } else {
       data += n;
       left -= static_cast<std::size_t>(n);
     }
   }
-  ok = ok && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (!ok) ::unlink(path);
-  return ok;
+  if (failure == 0 && ::fsync(fd) != 0) failure = errno;
+  if (::close(fd) != 0 && failure == 0) failure = errno;
+  if (failure == 0) return true;
+  ::unlink(path);
+  errno = failure;
+  return false;
 }
 
 }  // namespace cadio

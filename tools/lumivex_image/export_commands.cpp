@@ -108,8 +108,13 @@ int exportCommand(const QStringList& args) {
     job.shapes.push_back(std::move(*shape));
   }
   job.total = TotalFormat{units.decimals, units.unitName};
+  job.units = units;
   const ExportWriter* writer = exportWriterFor(job.path);
   if (!writer) return usageError(QStringLiteral("no file form for %1").arg(job.path));
+  for (const QString& option : job.options.keys()) {
+    if (!takesExportOption(job.path, option))
+      return usageError(QStringLiteral("%1 does not apply to %2").arg(option, job.path));
+  }
   return (*writer)(job);
 }
 
@@ -125,9 +130,10 @@ const bool kRegistered =
     registerExportFormat({QStringLiteral("xls"), QStringLiteral("xlsx")}, {}, writeSpreadsheet) &&
     registerExportFormat({}, {}, writeSpreadsheet) &&
     registerCommand("export",
-                    "FILE [--live] [--unit U] [--decimals D] [--rate R] [--unit-factor F] KIND X1 Y1 ... "
-                    "[-- KIND X1 Y1 ...]  (FILE.xls, FILE.xlsx, other names as TAB-separated UTF-16 text; "
-                    "KIND as for measure; appends to an existing file as the program does)",
+                    "FILE [--live] [--unit U] [--decimals D] [--rate R] [--unit-factor F] [--picture P] [--height H] "
+                    "KIND X1 Y1 ... [-- KIND X1 Y1 ...]  (FILE.xls, FILE.xlsx, other names as TAB-separated "
+                    "UTF-16 text, appended to as the program does; FILE.doc (RTF) or FILE.docx, the Word report "
+                    "with picture P; FILE.dxf, the drawing, y turned up from row H; KIND as for measure)",
                     exportCommand);
 
 }  // namespace

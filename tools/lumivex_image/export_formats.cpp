@@ -9,15 +9,27 @@
 namespace lumivex::tool {
 namespace {
 
+struct Form {
+  ExportWriter writer;
+  QStringList options;
+};
+
 struct Registry {
-  std::map<QString, ExportWriter> bySuffix;
-  std::optional<ExportWriter> fallback;
+  std::map<QString, Form> bySuffix;
+  std::optional<Form> fallback;
   std::set<QString> options;
 };
 
 Registry& registry() {
   static Registry table;
   return table;
+}
+
+const Form* formFor(const QString& path) {
+  Registry& r = registry();
+  const auto found = r.bySuffix.find(QFileInfo(path).suffix().toLower());
+  if (found != r.bySuffix.end()) return &found->second;
+  return r.fallback ? &*r.fallback : nullptr;
 }
 
 }  // namespace
@@ -31,24 +43,28 @@ std::vector<const MeasureShape*> ExportJob::shapePointers() const {
 
 bool registerExportFormat(const QStringList& suffixes, const QStringList& options, ExportWriter writer) {
   Registry& r = registry();
-  if (suffixes.isEmpty()) r.fallback = writer;
-  for (const QString& suffix : suffixes) r.bySuffix[suffix.toLower()] = writer;
+  const Form form{std::move(writer), options};
+  if (suffixes.isEmpty()) r.fallback = form;
+  for (const QString& suffix : suffixes) r.bySuffix[suffix.toLower()] = form;
   for (const QString& option : options) r.options.insert(option);
   return true;
 }
 
 const ExportWriter* exportWriterFor(const QString& path) {
-  Registry& r = registry();
-  const auto found = r.bySuffix.find(QFileInfo(path).suffix().toLower());
-  if (found != r.bySuffix.end()) return &found->second;
-  return r.fallback ? &*r.fallback : nullptr;
+  const Form* form = formFor(path);
+  return form ? &form->writer : nullptr;
+}
+
+bool takesExportOption(const QString& path, const QString& name) {
+  const Form* form = formFor(path);
+  return form && form->options.contains(name);
 }
 
 bool isExportOption(const QString& name) { return registry().options.count(name) > 0; }
 
 QString exportFormatList() {
   QStringList names;
-  for (const auto& [suffix, writer] : registry().bySuffix) names << QStringLiteral("FILE.") + suffix;
+  for (const auto& [suffix, form] : registry().bySuffix) names << QStringLiteral("FILE.") + suffix;
   if (registry().fallback) names << QStringLiteral("any other name (text form)");
   return names.join(QStringLiteral(", "));
 }

@@ -2,6 +2,7 @@
 
 #include "export/report_row.h"
 #include "measure/measure_shape.h"
+#include "measure/result_text.h"
 
 #include <QHash>
 #include <QString>
@@ -19,6 +20,7 @@ struct ExportJob {
   ReportSource source = ReportSource::Still;
   std::vector<MeasureShape> shapes;
   TotalFormat total;
+  UnitConversion units;             // the calibration the labels were computed with
   QHash<QString, QString> options;  // "--picture" -> "pic.bmp", for the options the form declared
 
   std::vector<const MeasureShape*> shapePointers() const;
@@ -37,6 +39,8 @@ bool registerExportFormat(const QStringList& suffixes, const QStringList& option
 const ExportWriter* exportWriterFor(const QString& path);
 // Whether some form declared the option.
 bool isExportOption(const QString& name);
+// Whether the form writing path declared it.
+bool takesExportOption(const QString& path, const QString& name);
 // "xls, xlsx, ... or any other name", for the usage text.
 QString exportFormatList();
 
