@@ -45,6 +45,12 @@ UnitConversion CanvasController::conversion() const {
 void CanvasController::setTool(CanvasTool tool) {
   settleCycle();
   lens_.reset();
+  // Select keeps the pair mode of a four-point angle chosen before it; any other tool ends it.
+  if (tool.mode == ToolMode::FourPointAngle) {
+    pairSelection_ = true;
+  } else if (tool.mode != ToolMode::Select) {
+    pairSelection_ = false;
+  }
   tool_ = tool;
   calibration_ = false;
   clearSelection();
@@ -52,6 +58,7 @@ void CanvasController::setTool(CanvasTool tool) {
 
 void CanvasController::clearSelection() {
   shapes_.clearSelection();
+  picked_.clear();
   changed();
 }
 
@@ -64,6 +71,7 @@ void CanvasController::startText(const QString& text, std::uint32_t color, const
     return;
   }
   tool_ = {ToolMode::Text, kMeasureFlagMeasure};
+  pairSelection_ = false;
   MeasureShape shape = makeText(lastClick_, text, color, font);
   applyStyle(shape, style_.shapeStyle());
   shapes_.append(std::make_unique<MeasureShape>(std::move(shape)));
@@ -287,6 +295,7 @@ bool CanvasController::startMove() {
 int CanvasController::deleteSelected(QWidget* parent) {
   settleCycle();
   const int removed = shapes_.deleteSelected(parent);
+  picked_.clear();
   if (removed > 0) {
     contentChanged();
   } else {
@@ -367,10 +376,49 @@ void CanvasController::resetCycle() { endCycle(); }
 void CanvasController::select(QPoint p) {
   for (int i = 0; i < shapes_.count(); ++i) {
     if (!hitsShape(shapes_.at(i), p)) continue;
+    if (pairSelection_) {
+      selectPair(i, p);
+      return;
+    }
     for (int j = 0; j < shapes_.count(); ++j) shapes_.at(j).selected = j == i;
     changed();
     return;
   }
+}
+
+namespace {
+
+// The records whose first two points are the ends of a measured straight line.
+bool isStraightLine(const MeasureShape& shape) {
+  switch (shape.kind) {
+    case ShapeKind::Line:
+    case ShapeKind::ParallelLine:
+    case ShapeKind::DotLine:
+    case ShapeKind::AutoLineLength1:
+    case ShapeKind::AutoLineLength2:
+      return shape.points.size() >= 2;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void CanvasController::selectPair(int index, QPoint p) {
+  picked_.removeAll(index);
+  picked_.append(index);
+  while (picked_.size() > 2) picked_.removeFirst();
+  for (int j = 0; j < shapes_.count(); ++j) shapes_.at(j).selected = picked_.contains(j);
+  changed();
+  if (picked_.size() < 2) return;
+  const MeasureShape& first = shapes_.at(picked_[0]);
+  const MeasureShape& second = shapes_.at(picked_[1]);
+  if (!isStraightLine(first) || !isStraightLine(second)) return;
+  std::optional<MeasureShape> angle =
+      makeFourPointAngle(first.points[0], first.points[1], second.points[0], second.points[1], p);
+  if (!angle) return;  // a line of no length has no direction: the pair stays selected
+  clearSelection();
+  appendShape(std::move(angle));
 }
 
 void CanvasController::warn(const char* key, const QString& defaultText) {

@@ -64,7 +64,14 @@ class CanvasController {
   // Chooses a tool: ends any cycle (a record already appended stays where its label is, points collected
   // for one not yet appended are dropped), ends calibration mode (set it again after the tool), closes
   // the lens and clears the selection.
+  //
+  // The select tool chosen right after the four-point angle tool picks pairs: it keeps the two shapes
+  // clicked last selected (a third click drops the older one), and when both are straight lines (line,
+  // parallel line, dot line's base, automatic line lengths) the angle between them is appended as a
+  // four-point angle record on their ends, whose label is then placed like any other. So the angle of
+  // two lines already measured is read without drawing them again.
   void setTool(CanvasTool tool);
+  bool picksPairs() const { return pairSelection_; }
   const CanvasTool& tool() const { return tool_; }
   // Line calibration: the parallel-line or automatic line-spacing tool then hands its line to the
   // calibration dialog instead of labelling it.
@@ -148,6 +155,7 @@ class CanvasController {
   void endCycle();
   void resetCycle();
   void select(QPoint p);
+  void selectPair(int index, QPoint p);
   void warn(const char* key, const QString& defaultText);
   void changed() { ++revision_; }
   void contentChanged() {
@@ -182,6 +190,8 @@ class CanvasController {
   std::optional<QPoint> dragStart_;
   std::optional<QPoint> lens_;
   int moveIndex_ = -1;
+  bool pairSelection_ = false;
+  QList<int> picked_;  // pair selection: the selected records, older first
   QPoint moveOffset_;
   CanvasFeedback feedback_;
   std::uint64_t revision_ = 0;
