@@ -151,7 +151,7 @@ void CameraController::toggleSnapshotKey() {
   // Latched means the camera's snapshot key is off.
   const bool enable = snapSwitch->isLatched();
   snapSwitch->setLatched(!enable);
-  store_.saveEnableSnap(enable ? 1 : 0);
+  store_.saveEnableSnap(enable);
   capture_.setSnapshotKeyEnabled(enable);
   screen_.refreshToolTips();
 }

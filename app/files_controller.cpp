@@ -83,10 +83,10 @@ void FilesController::onStillReady(StillKind kind) {
 }
 
 void FilesController::setStillFormat(bool bmp) {
-  context_.store().saveImageFormat(bmp ? kImageFormatBmp : kImageFormatJpeg);
+  context_.store().saveImageFormat(bmp ? ImageFormat::Bmp : ImageFormat::Jpeg);
 }
 
-bool FilesController::stillFormatIsBmp() const { return context_.settings().imageFormat == kImageFormatBmp; }
+bool FilesController::stillFormatIsBmp() const { return context_.settings().imageFormat == ImageFormat::Bmp; }
 
 void FilesController::showPictureFolder() {
   controls_.latchButton(ids::kPictureFolder)->setLatched(true);

@@ -50,7 +50,7 @@ LiveToolsController::LiveToolsController(QWidget& window, MainControls& controls
   QObject::connect(&promptTimer_, &QTimer::timeout, &window, [this] {
     promptTimer_.stop();
     context_.store().loadCalibratePrompt();
-    if (context_.settings().calibratePrompt == 1) postAppEvent<CalibratePromptEvent>(&window_);
+    if (context_.settings().calibratePrompt) postAppEvent<CalibratePromptEvent>(&window_);
   });
 }
 

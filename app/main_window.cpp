@@ -54,7 +54,7 @@ MainWindow::MainWindow(AppContext& context, StartOptions options, std::unique_pt
 
   MainControls::Options layout;
   layout.toolTipStyle = tipStyle_.get();
-  layout.snapshotKeyEnabled = context_.settings().enableSnap == 1;
+  layout.snapshotKeyEnabled = context_.settings().enableSnap;
   layout.onClicked = [this](int id) { dispatchCommand(id); };
   controls_ = std::make_unique<MainControls>(*this, layout);
   screen_ = std::make_unique<ScreenController>(*this, *controls_, *capture_);

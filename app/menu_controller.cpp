@@ -50,13 +50,11 @@ void MenuController::show(IconMenu* menu, QPoint globalPos) {
 
 void MenuController::showLanguageMenu() {
   IconMenu* menu = newMenu(QStringLiteral("menu-1293"));
-  const Settings& settings = context_.settings();
   // Before any choice is stored the system language is the one in effect, so it is the one marked.
-  const LanguagePair inEffect = settings.languageId != 0 ? LanguagePair{settings.languageId, settings.subLanguage}
-                                                         : languagePairFromLangId(systemLanguageId());
+  const Language stored = context_.settings().language();
+  const Language inEffect = stored.primary != PrimaryLanguage::None ? stored : languageFromLangId(systemLanguageId());
   for (const LanguageMenuItem& item : kLanguageMenu) {
-    const bool current =
-        item.primaryId == inEffect.primaryId && (item.primaryId != 4 || item.subLanguage == inEffect.subLanguage);
+    const bool current = sameMenuLanguage(item.language, inEffect);
     menu->addCommand(item.command, commandText(static_cast<CommandId>(item.command)),
                      current ? QStringLiteral("menu-381.svg") : QStringLiteral("menu-232.svg"))
         ->setProperty("current", current);
@@ -69,10 +67,10 @@ void MenuController::selectLanguage(CommandId command) {
   const LanguageMenuItem* item = languageMenuItem(controlId(command));
   if (!item) return;
   localisation().clear();
-  localisation().selectLanguage(item->primaryId, item->subLanguage);
+  localisation().selectLanguage(item->language);
   screen_.refreshToolTips();
   controls_.setTexts();
-  context_.store().saveLanguage(item->primaryId, item->subLanguage);
+  context_.store().saveLanguage(item->language);
 }
 
 void MenuController::showHelpMenu() {
@@ -86,7 +84,8 @@ void MenuController::openHelp() {
   QString file = localisation().helpFile();
   // A language whose help page is missing falls back to the English one.
   if (!QFileInfo::exists(file)) {
-    file = context_.paths().findResource(QStringLiteral("help/") + languageFilesFor(9, 0).helpFile);
+    file =
+        context_.paths().findResource(QStringLiteral("help/") + languageFilesFor({PrimaryLanguage::English}).helpFile);
   }
   if (QFileInfo::exists(file)) openUrl_(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
 }

@@ -126,7 +126,7 @@ void BM_StillSave(benchmark::State& state) {
   lumivex::AppContext& context = lumivex::AppContext::initialise();
   context.folders().resolve(context.paths().programFolder, context.paths().documentsFolder);
   QDir().mkpath(context.folders().pictureFolder());
-  context.settings().imageFormat = static_cast<std::uint32_t>(state.range(0));
+  context.settings().imageFormat = static_cast<lumivex::ImageFormat>(state.range(0));
 
   const QImage picture = scene(1600, 1200, 7);
   const int stride = 1600 * 3;

@@ -28,7 +28,7 @@ BENCHMARK(BM_LoadAllSettings);
 void BM_LookupText(benchmark::State& state) {
   lumivex::Localisation loc;
   loc.setSearchFolders({QStringLiteral(LUMIVEX_BENCH_LANG_DIR)}, {});
-  loc.selectLanguage(9, 0);
+  loc.selectLanguage({lumivex::PrimaryLanguage::English});
   for (auto _ : state) benchmark::DoNotOptimize(loc.lookup("TipAbout", 128, QStringLiteral("About")));
 }
 BENCHMARK(BM_LookupText);

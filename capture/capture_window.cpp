@@ -55,7 +55,7 @@ void CaptureWindow::attach(QObject* mainWindow) {
   mainWindow_ = mainWindow;
   handler_.setReceiver(mainWindow);
   devices_.clear();
-  if (AppContext::exists()) snapEnabled_ = AppContext::current().settings().enableSnap == 1;
+  if (AppContext::exists()) snapEnabled_ = AppContext::current().settings().enableSnap;
 }
 
 bool CaptureWindow::createEnumerator() {
@@ -357,7 +357,7 @@ bool CaptureWindow::setCaptureSize(int width, int height) {
 
 void CaptureWindow::setSnapshotKeyEnabled(bool enabled) {
   snapEnabled_ = enabled;
-  if (AppContext::exists()) AppContext::current().settings().enableSnap = enabled ? 1 : 0;
+  if (AppContext::exists()) AppContext::current().settings().enableSnap = enabled;
   const bool wasRunning = running_;
   stop();
   detachStreams();

@@ -7,18 +7,21 @@
 namespace lumivex {
 namespace {
 
+using P = PrimaryLanguage;
+
 struct FileRow {
-  std::uint32_t primaryId;
+  PrimaryLanguage primary;
   const char* file;
 };
 
 constexpr FileRow kFileRows[] = {
-    {1, "Arabic1256.ini"},     {2, "Bulgarian442.ini"}, {6, "Danish1252.ini"},      {7, "German1252.ini"},
-    {10, "Spanish1252.ini"},   {11, "Finnish1252.ini"}, {12, "French1252.ini"},     {13, "Hebrew1255.ini"},
-    {16, "Italian1252.ini"},   {17, "Japanese932.ini"}, {18, "Korean949.ini"},      {19, "Dutch1252.ini"},
-    {20, "Norwegian1252.ini"}, {21, "Polish1250.ini"},  {22, "Portuguese1252.ini"}, {25, "Russian1251.ini"},
-    {29, "Swedish1252.ini"},   {30, "Thai874.ini"},     {31, "Turkish1254.ini"},    {42, "Vietnamese1258.ini"},
-    {58, "Persian874.ini"},
+    {P::Arabic, "Arabic1256.ini"},       {P::Bulgarian, "Bulgarian442.ini"},    {P::Danish, "Danish1252.ini"},
+    {P::German, "German1252.ini"},       {P::Spanish, "Spanish1252.ini"},       {P::Finnish, "Finnish1252.ini"},
+    {P::French, "French1252.ini"},       {P::Hebrew, "Hebrew1255.ini"},         {P::Italian, "Italian1252.ini"},
+    {P::Japanese, "Japanese932.ini"},    {P::Korean, "Korean949.ini"},          {P::Dutch, "Dutch1252.ini"},
+    {P::Norwegian, "Norwegian1252.ini"}, {P::Polish, "Polish1250.ini"},         {P::Portuguese, "Portuguese1252.ini"},
+    {P::Russian, "Russian1251.ini"},     {P::Swedish, "Swedish1252.ini"},       {P::Thai, "Thai874.ini"},
+    {P::Turkish, "Turkish1254.ini"},     {P::Vietnamese, "Vietnamese1258.ini"}, {P::Persian, "Persian874.ini"},
 };
 
 constexpr char kHelpEn[] = "Lumivex-EN.html";
@@ -43,17 +46,18 @@ constexpr std::uint32_t kEnglishUs = 0x0409;
 
 }  // namespace
 
-LanguageFiles languageFilesFor(std::uint32_t primaryId, std::uint32_t subLanguage) {
-  primaryId &= 0xFFFF;
-  subLanguage &= 0xFFFF;
-  if (primaryId == 4) {
-    if (subLanguage == 2) return {QStringLiteral("Chinese936.ini"), QString::fromLatin1(kHelpCn)};
-    if (subLanguage == 1) return {QStringLiteral("Chinese950.ini"), QString::fromLatin1(kHelpEn)};
+LanguageFiles languageFilesFor(Language language) {
+  // Only the low word of a stored id counts.
+  const auto primary = static_cast<PrimaryLanguage>(static_cast<std::uint32_t>(language.primary) & 0xFFFF);
+  const auto sub = static_cast<SubLanguage>(static_cast<std::uint32_t>(language.sub) & 0xFFFF);
+  if (primary == P::Chinese) {
+    if (sub == SubLanguage::Simplified) return {QStringLiteral("Chinese936.ini"), QString::fromLatin1(kHelpCn)};
+    if (sub == SubLanguage::Traditional) return {QStringLiteral("Chinese950.ini"), QString::fromLatin1(kHelpEn)};
     return {QStringLiteral("Chinese936.ini"), QString::fromLatin1(kHelpEn)};
   }
   for (const FileRow& row : kFileRows) {
-    if (row.primaryId == primaryId) {
-      return {QString::fromLatin1(row.file), QString::fromLatin1(primaryId == 25 ? kHelpRu : kHelpEn)};
+    if (row.primary == primary) {
+      return {QString::fromLatin1(row.file), QString::fromLatin1(primary == P::Russian ? kHelpRu : kHelpEn)};
     }
   }
   return {QStringLiteral("English1252.ini"), QString::fromLatin1(kHelpEn)};
@@ -89,9 +93,15 @@ std::uint32_t systemLanguageId() {
   return kEnglishUs;
 }
 
-LanguagePair languagePairFromLangId(std::uint32_t langId) {
-  const std::uint32_t sub = langId == 1028 ? 1 : (langId == 2052 ? 2 : 0);
-  return {langId & 0x3FF, sub};
+Language languageFromLangId(std::uint32_t langId) {
+  // 1028 is Chinese (Taiwan), 2052 Chinese (PRC).
+  const SubLanguage sub =
+      langId == 1028 ? SubLanguage::Traditional : (langId == 2052 ? SubLanguage::Simplified : SubLanguage::Neutral);
+  return {static_cast<PrimaryLanguage>(langId & 0x3FF), sub};
+}
+
+bool sameMenuLanguage(Language item, Language inEffect) {
+  return item.primary == inEffect.primary && (item.primary != P::Chinese || item.sub == inEffect.sub);
 }
 
 }  // namespace lumivex

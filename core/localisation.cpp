@@ -36,8 +36,8 @@ QString Localisation::resolve(const QStringList& folders, const QString& fileNam
   return folders.isEmpty() ? fileName : folders.front() + u'/' + fileName;
 }
 
-void Localisation::selectLanguage(std::uint32_t primaryId, std::uint32_t subLanguage) {
-  const LanguageFiles files = languageFilesFor(primaryId, subLanguage);
+void Localisation::selectLanguage(Language language) {
+  const LanguageFiles files = languageFilesFor(language);
   languageFile_ = resolve(languageFolders_, files.languageFile);
   helpFile_ = resolve(helpFolders_, files.helpFile);
   // A file that cannot be decoded behaves like a missing one.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ini_document.h"
+#include "core/language.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,7 +20,7 @@ class Localisation {
   // Folders searched in order for language files and for help files.
   void setSearchFolders(QStringList languageFolders, QStringList helpFolders);
   // Chooses the files for a language pair. Storing the choice is the caller's (the language menu's) job.
-  void selectLanguage(std::uint32_t primaryId, std::uint32_t subLanguage);
+  void selectLanguage(Language language);
   void clear();
 
   const QString& languageFile() const { return languageFile_; }

@@ -32,6 +32,13 @@ QByteArray unitBytes(const QString& unit, bool fixedSize) {
   return out;
 }
 
+// The stored numbers of the typed settings.
+std::uint32_t stored(bool on) { return on ? 1 : 0; }
+template <typename E>
+std::uint32_t stored(E value) {
+  return static_cast<std::uint32_t>(value);
+}
+
 std::uint32_t dwordOf(const QByteArray& bytes) {
   std::uint32_t v = 0;
   for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
@@ -137,6 +144,30 @@ WriteResult SettingsStore::write(const RegistryFile& updated) {
   return result;
 }
 
+void SettingsStore::readDword(const QString& key, const QString& name, bool& target) {
+  std::uint32_t value = stored(target);
+  readDword(key, name, value);
+  target = value == 1;
+}
+
+void SettingsStore::readDword(const QString& key, const QString& name, ImageFormat& target) {
+  std::uint32_t value = stored(target);
+  readDword(key, name, value);
+  target = value == stored(ImageFormat::Bmp) ? ImageFormat::Bmp : ImageFormat::Jpeg;
+}
+
+void SettingsStore::readDword(const QString& key, const QString& name, PrimaryLanguage& target) {
+  std::uint32_t value = stored(target);
+  readDword(key, name, value);
+  target = static_cast<PrimaryLanguage>(value);  // any id: unknown ones choose English files
+}
+
+void SettingsStore::readDword(const QString& key, const QString& name, SubLanguage& target) {
+  std::uint32_t value = stored(target);
+  readDword(key, name, value);
+  target = static_cast<SubLanguage>(value);
+}
+
 WriteResult SettingsStore::writeValues(const QString& key, std::initializer_list<NamedValue> values) {
   refresh();
   RegistryFile updated = cache_;
@@ -161,11 +192,11 @@ bool SettingsStore::ensureFirstRunDefaults() {
   file.setValue(kFontKey, QStringLiteral("fontsize"), RegistryValue::dword(defaults.fontSize));
   file.setValue(kFontKey, QStringLiteral("Linewidth"), RegistryValue::dword(kDefaultLineWidth));
   file.setValue(kFontKey, QStringLiteral("Linetype"), RegistryValue::dword(defaults.lineType));
-  file.setValue(kLanguageKey, QStringLiteral("LanID"), RegistryValue::dword(defaults.languageId));
-  file.setValue(kLanguageKey, QStringLiteral("SubLanIDD"), RegistryValue::dword(defaults.subLanguage));
-  file.setValue(kLanguageKey, QStringLiteral("ImageFormat"), RegistryValue::dword(defaults.imageFormat));
-  file.setValue(kLanguageKey, QStringLiteral("IsEnableSnap"), RegistryValue::dword(defaults.enableSnap));
-  file.setValue(kLanguageKey, QStringLiteral("sys_date"), RegistryValue::dword(defaults.calibratePrompt));
+  file.setValue(kLanguageKey, QStringLiteral("LanID"), RegistryValue::dword(stored(defaults.languageId)));
+  file.setValue(kLanguageKey, QStringLiteral("SubLanIDD"), RegistryValue::dword(stored(defaults.subLanguage)));
+  file.setValue(kLanguageKey, QStringLiteral("ImageFormat"), RegistryValue::dword(stored(defaults.imageFormat)));
+  file.setValue(kLanguageKey, QStringLiteral("IsEnableSnap"), RegistryValue::dword(stored(defaults.enableSnap)));
+  file.setValue(kLanguageKey, QStringLiteral("sys_date"), RegistryValue::dword(stored(defaults.calibratePrompt)));
   // The first-run unit is written with its own length ("mm" and terminator), later saves with 12 bytes.
   file.setValue(kUnitsKey, QStringLiteral("unit"), RegistryValue::stringBytes(unitBytes(defaults.unit, false)));
   file.setValue(kUnitsKey, QStringLiteral("decimal"), RegistryValue::dword(defaults.decimals));
@@ -225,26 +256,26 @@ void SettingsStore::loadAll() {
   loadUnits();
 }
 
-WriteResult SettingsStore::saveImageFormat(std::uint32_t format) {
+WriteResult SettingsStore::saveImageFormat(ImageFormat format) {
   settings_.imageFormat = format;
-  return writeDword(kLanguageKey, QStringLiteral("ImageFormat"), format);
+  return writeDword(kLanguageKey, QStringLiteral("ImageFormat"), stored(format));
 }
 
-WriteResult SettingsStore::saveEnableSnap(std::uint32_t enabled) {
+WriteResult SettingsStore::saveEnableSnap(bool enabled) {
   settings_.enableSnap = enabled;
-  return writeDword(kLanguageKey, QStringLiteral("IsEnableSnap"), enabled);
+  return writeDword(kLanguageKey, QStringLiteral("IsEnableSnap"), stored(enabled));
 }
 
-WriteResult SettingsStore::saveLanguage(std::uint32_t languageId, std::uint32_t subLanguage) {
-  settings_.languageId = languageId;
-  settings_.subLanguage = subLanguage;
-  return writeValues(kLanguageKey, {{QStringLiteral("LanID"), RegistryValue::dword(languageId)},
-                                    {QStringLiteral("SubLanIDD"), RegistryValue::dword(subLanguage)}});
+WriteResult SettingsStore::saveLanguage(Language language) {
+  settings_.languageId = language.primary;
+  settings_.subLanguage = language.sub;
+  return writeValues(kLanguageKey, {{QStringLiteral("LanID"), RegistryValue::dword(stored(language.primary))},
+                                    {QStringLiteral("SubLanIDD"), RegistryValue::dword(stored(language.sub))}});
 }
 
-WriteResult SettingsStore::saveCalibratePrompt(std::uint32_t show) {
+WriteResult SettingsStore::saveCalibratePrompt(bool show) {
   settings_.calibratePrompt = show;
-  return writeDword(kLanguageKey, QStringLiteral("sys_date"), show);
+  return writeDword(kLanguageKey, QStringLiteral("sys_date"), stored(show));
 }
 
 WriteResult SettingsStore::saveFontColor(std::uint32_t color) {

@@ -59,10 +59,10 @@ class SettingsStore {
   void loadUnits();  // "unit" and "decimal"
   void loadAll();
 
-  WriteResult saveImageFormat(std::uint32_t format);
-  WriteResult saveEnableSnap(std::uint32_t enabled);
-  WriteResult saveLanguage(std::uint32_t languageId, std::uint32_t subLanguage);
-  WriteResult saveCalibratePrompt(std::uint32_t show);
+  WriteResult saveImageFormat(ImageFormat format);
+  WriteResult saveEnableSnap(bool enabled);
+  WriteResult saveLanguage(Language language);
+  WriteResult saveCalibratePrompt(bool show);
   WriteResult saveFontColor(std::uint32_t color);
   WriteResult saveLineColor(std::uint32_t color);
   WriteResult saveLineWidth(std::uint32_t width);
@@ -76,6 +76,11 @@ class SettingsStore {
   bool refresh();
   void setAside();
   void readDword(const QString& key, const QString& name, std::uint32_t& target);
+  // The typed settings from their stored numbers: a switch is on when 1 is stored.
+  void readDword(const QString& key, const QString& name, bool& target);
+  void readDword(const QString& key, const QString& name, ImageFormat& target);
+  void readDword(const QString& key, const QString& name, PrimaryLanguage& target);
+  void readDword(const QString& key, const QString& name, SubLanguage& target);
   using NamedValue = std::pair<QString, RegistryValue>;
   WriteResult writeValues(const QString& key, std::initializer_list<NamedValue> values);
   WriteResult writeDword(const QString& key, const QString& name, std::uint32_t value);

@@ -43,8 +43,8 @@ void loadStartupSettings(AppContext& context) {
   store.ensureFirstRunDefaults();
 
   store.loadLanguage();
-  LanguagePair pair{settings.languageId, settings.subLanguage};
-  if (pair.primaryId == 0) pair = languagePairFromLangId(systemLanguageId());
+  Language language = settings.language();
+  if (language.primary == PrimaryLanguage::None) language = languageFromLangId(systemLanguageId());
   // Files in the program folder override the shipped ones.
   QStringList languageFolders{paths.programFolder};
   QStringList helpFolders{paths.programFolder};
@@ -53,7 +53,7 @@ void loadStartupSettings(AppContext& context) {
     helpFolders << folder + QStringLiteral("/help");
   }
   localisation().setSearchFolders(languageFolders, helpFolders);
-  localisation().selectLanguage(pair.primaryId, pair.subLanguage);
+  localisation().selectLanguage(language);
 
   store.loadUnits();
   store.loadMeasureTextColor();

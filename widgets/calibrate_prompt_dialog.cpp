@@ -33,7 +33,7 @@ CalibratePromptDialog::CalibratePromptDialog(SettingsStore& store, QWidget* pare
 }
 
 void CalibratePromptDialog::accept() {
-  store_.saveCalibratePrompt(again_->isChecked() ? 1 : 0);
+  store_.saveCalibratePrompt(again_->isChecked());
   QDialog::accept();
 }
 

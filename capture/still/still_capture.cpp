@@ -154,7 +154,7 @@ std::optional<QString> StillCapture::saveStill(const StillFrame& frame, const QS
   if (scratch) {
     path = context.paths().programFolder + QLatin1Char('/') + QLatin1String(kScratchName);
   } else {
-    const bool bmp = context.settings().imageFormat == kImageFormatBmp;
+    const bool bmp = context.settings().imageFormat == ImageFormat::Bmp;
     type = bmp ? CxImage::kTypeBmp : CxImage::kTypeJpg;
     const QString extension = bmp ? QStringLiteral(".bmp") : QStringLiteral(".jpg");
     const QString folder = context.folders().pictureFolder();

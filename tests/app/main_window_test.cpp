@@ -54,8 +54,8 @@ class MainWindowTest : public ::testing::Test {
     previousPrompter_ = installPrompter(std::move(scripted));
     // No prompt at start unless a test asks for it.
     AppContext::current().store().ensureFirstRunDefaults();
-    AppContext::current().store().saveCalibratePrompt(0);
-    AppContext::current().store().saveLanguage(9, 0);
+    AppContext::current().store().saveCalibratePrompt(false);
+    AppContext::current().store().saveLanguage({PrimaryLanguage::English});
     captureState().width = 640;
     captureState().height = 480;
   }
@@ -176,8 +176,9 @@ TEST_F(MainWindowTest, EveryCommandHasItsEffect) {
   };
   const auto expectLanguage = [](std::uint32_t primary, std::uint32_t sub) {
     return [primary, sub](MainWindow&) {
-      EXPECT_EQ(AppContext::current().settings().languageId, primary);
-      EXPECT_EQ(AppContext::current().settings().subLanguage, sub);
+      // The stored numbers, written out: the typed values must keep them.
+      EXPECT_EQ(static_cast<std::uint32_t>(AppContext::current().settings().languageId), primary);
+      EXPECT_EQ(static_cast<std::uint32_t>(AppContext::current().settings().subLanguage), sub);
     };
   };
   const auto noSelection = expectMessage("Please select one image or video");
@@ -342,8 +343,8 @@ TEST_F(MainWindowTest, EveryCommandHasItsEffect) {
       {395, {}, [&](MainWindow&) { EXPECT_TRUE(capture_->timeStampOn); }},
       {1244, {}, expectCount(scales, 1)},
       {1245, {}, expectCount(circles, 1)},
-      {1314, {}, [](MainWindow&) { EXPECT_EQ(AppContext::current().settings().imageFormat, kImageFormatBmp); }},
-      {1315, {}, [](MainWindow&) { EXPECT_EQ(AppContext::current().settings().imageFormat, kImageFormatJpeg); }},
+      {1314, {}, [](MainWindow&) { EXPECT_EQ(AppContext::current().settings().imageFormat, ImageFormat::Bmp); }},
+      {1315, {}, [](MainWindow&) { EXPECT_EQ(AppContext::current().settings().imageFormat, ImageFormat::Jpeg); }},
       {1302, {}, expectLanguage(4, 2)},
       {1351, {}, expectLanguage(4, 1)},
       {1303, {}, expectLanguage(17, 0)},
@@ -831,10 +832,10 @@ TEST_F(MainWindowTest, ToolTipsFollowTheLanguageAndTheSwitch) {
   window.dispatchCommand(ids::kLangRussian);
   EXPECT_EQ(window.controls().button(ids::kCamera)->toolTip(), QString::fromUtf8("Снимок  F2"));
   EXPECT_EQ(window.controls().button(ids::kToolLine)->toolTip(), QString::fromUtf8("Измерение отрезка"));
-  EXPECT_EQ(AppContext::current().settings().languageId, 25u);
+  EXPECT_EQ(AppContext::current().settings().languageId, PrimaryLanguage::Russian);
   AppContext::current().store().loadLanguage();
-  EXPECT_EQ(AppContext::current().settings().languageId, 25u);
-  EXPECT_EQ(AppContext::current().settings().subLanguage, 0u);
+  EXPECT_EQ(AppContext::current().settings().languageId, PrimaryLanguage::Russian);
+  EXPECT_EQ(AppContext::current().settings().subLanguage, SubLanguage::Neutral);
 
   window.dispatchCommand(ids::kLangGerman);
   EXPECT_EQ(window.controls().button(ids::kCamera)->toolTip(), longTip.left(127));
@@ -844,11 +845,11 @@ TEST_F(MainWindowTest, ToolTipsFollowTheLanguageAndTheSwitch) {
   window.dispatchCommand(ids::kSnapSwitch);
   EXPECT_EQ(window.controls().button(ids::kSnapSwitch)->toolTip(), QStringLiteral("Snapshot Enable"));
   AppContext::current().store().loadEnableSnap();
-  EXPECT_EQ(AppContext::current().settings().enableSnap, 1u);
+  EXPECT_TRUE(AppContext::current().settings().enableSnap);
   window.dispatchCommand(ids::kSnapSwitch);
   EXPECT_EQ(window.controls().button(ids::kSnapSwitch)->toolTip(), QStringLiteral("Snapshot Disable"));
   AppContext::current().store().loadEnableSnap();
-  EXPECT_EQ(AppContext::current().settings().enableSnap, 0u);
+  EXPECT_FALSE(AppContext::current().settings().enableSnap);
 }
 
 TEST_F(MainWindowTest, TheScaleLabelShowsItsWholeTextInEveryLanguage) {
@@ -864,7 +865,7 @@ TEST_F(MainWindowTest, TheScaleLabelShowsItsWholeTextInEveryLanguage) {
 }
 
 TEST_F(MainWindowTest, LanguageMenuListsTwelveItemsAndMarksTheStoredOne) {
-  AppContext::current().store().saveLanguage(4, 1);
+  AppContext::current().store().saveLanguage({PrimaryLanguage::Chinese, SubLanguage::Traditional});
   MainWindow& window = open(Result::Connected);
   window.dispatchCommand(ids::kLanguage);
   QMenu* menu = window.menus().openMenu();
@@ -881,7 +882,7 @@ TEST_F(MainWindowTest, LanguageMenuListsTwelveItemsAndMarksTheStoredOne) {
   // Choosing an item runs its command.
   actions[0]->trigger();
   QApplication::processEvents();
-  EXPECT_EQ(AppContext::current().settings().languageId, 9u);
+  EXPECT_EQ(AppContext::current().settings().languageId, PrimaryLanguage::English);
 }
 
 TEST_F(MainWindowTest, HelpUpdateAndAbout) {
@@ -913,7 +914,7 @@ TEST_F(MainWindowTest, HelpUpdateAndAbout) {
 }
 
 TEST_F(MainWindowTest, CalibratePromptFollowsTheStoredFlag) {
-  for (const std::uint32_t flag : {1u, 0u}) {
+  for (const bool flag : {true, false}) {
     SCOPED_TRACE(flag);
     AppContext::current().store().saveCalibratePrompt(flag);
     MainWindow& window = open(Result::Connected);
@@ -923,12 +924,12 @@ TEST_F(MainWindowTest, CalibratePromptFollowsTheStoredFlag) {
       QDialog* prompt = window.findChild<QDialog*>(QStringLiteral("430"));
       return prompt != nullptr && prompt->isVisible();
     };
-    if (flag == 1) {
+    if (flag) {
       EXPECT_TRUE(test::waitUntil(shown));
     }
     QCoreApplication::sendPostedEvents();
     QApplication::processEvents();
-    EXPECT_EQ(shown(), flag == 1);
+    EXPECT_EQ(shown(), flag);
     window_.reset();
   }
 }

@@ -44,7 +44,7 @@ class VideoPlayerSideTest : public ::testing::Test {
     AppContext::initialise();
     previousPrompter_ = installPrompter(std::make_unique<ScriptedPrompter>());
     AppContext::current().store().ensureFirstRunDefaults();
-    AppContext::current().store().saveCalibratePrompt(0);
+    AppContext::current().store().saveCalibratePrompt(false);
     auto capture = std::make_unique<test::FakeCaptureService>();
     capture->results = {Result::Connected};
     capture_ = capture.get();

@@ -153,7 +153,7 @@ TEST_F(CapturePipelineTest, StillsUnderLoadAreNeverTorn) {
 
 TEST_F(CapturePipelineTest, SnapshotKeyGrabberExistsOnlyWhileEnabled) {
   auto camera = DemoCameraHub::instance().addCamera(QStringLiteral("Lumivex Demo Camera"));
-  AppContext::current().settings().enableSnap = 0;
+  AppContext::current().settings().enableSnap = false;
   MessageLog log;
   GstCaptureService service(true);
   service.setReceiver(&log);
@@ -166,7 +166,7 @@ TEST_F(CapturePipelineTest, SnapshotKeyGrabberExistsOnlyWhileEnabled) {
   service.setSnapshotKeyEnabled(true);
   EXPECT_TRUE(w.hasElement(QStringLiteral("SampleGrabber")));
   EXPECT_TRUE(w.running());
-  EXPECT_EQ(AppContext::current().settings().enableSnap, 1u);
+  EXPECT_TRUE(AppContext::current().settings().enableSnap);
 
   ASSERT_TRUE(waitFor([&] { return w.frameHandler().framesSeen() > 2; }));
   EXPECT_TRUE(camera->pressSnapshotKey());

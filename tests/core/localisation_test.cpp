@@ -30,7 +30,8 @@ TEST(LanguageTableTest, FileAndHelpChoicePerLanguage) {
       {58, 0, "Persian874.ini", "Lumivex-EN.html"},  {0x10000 + 7, 0, "German1252.ini", "Lumivex-EN.html"},
   };
   for (const Row& row : rows) {
-    const LanguageFiles files = languageFilesFor(row.primary, row.sub);
+    const LanguageFiles files =
+        languageFilesFor({static_cast<PrimaryLanguage>(row.primary), static_cast<SubLanguage>(row.sub)});
     EXPECT_EQ(files.languageFile, QLatin1String(row.file)) << row.primary << "," << row.sub;
     EXPECT_EQ(files.helpFile, QLatin1String(row.help)) << row.primary << "," << row.sub;
   }
@@ -52,9 +53,9 @@ TEST(LanguageTableTest, LocalesMapToWindowsLanguagePairs) {
   for (const Row& row : rows) {
     const std::uint32_t id = languageIdForLocale(QLatin1String(row.locale));
     EXPECT_EQ(id, row.langId) << row.locale;
-    const LanguagePair pair = languagePairFromLangId(id);
-    EXPECT_EQ(pair.primaryId, row.primary) << row.locale;
-    EXPECT_EQ(pair.subLanguage, row.sub) << row.locale;
+    const Language language = languageFromLangId(id);
+    EXPECT_EQ(static_cast<std::uint32_t>(language.primary), row.primary) << row.locale;
+    EXPECT_EQ(static_cast<std::uint32_t>(language.sub), row.sub) << row.locale;
   }
 }
 
@@ -62,9 +63,15 @@ TEST(LanguageTableTest, MenuItemsInOrderWithTheirPairs) {
   const int commands[] = {1301, 1302, 1351, 1303, 1304, 1305, 1306, 1313, 1308, 1352, 1353, 1359};
   ASSERT_EQ(kLanguageMenu.size(), std::size(commands));
   for (size_t i = 0; i < kLanguageMenu.size(); ++i) EXPECT_EQ(kLanguageMenu[i].command, commands[i]);
-  EXPECT_EQ(languageMenuItem(1351)->subLanguage, 1u);
-  EXPECT_EQ(languageMenuItem(1302)->subLanguage, 2u);
-  EXPECT_EQ(languageMenuItem(1359)->primaryId, 58u);
+  // The stored numbers of the three items whose ids are easiest to get wrong.
+  EXPECT_EQ(static_cast<std::uint32_t>(languageMenuItem(1351)->language.sub), 1u);
+  EXPECT_EQ(static_cast<std::uint32_t>(languageMenuItem(1302)->language.sub), 2u);
+  EXPECT_EQ(static_cast<std::uint32_t>(languageMenuItem(1359)->language.primary), 58u);
+  // The Chinese items differ by their sublanguage only; for other languages it does not count.
+  const Language simplified = languageMenuItem(1302)->language;
+  EXPECT_FALSE(sameMenuLanguage(languageMenuItem(1351)->language, simplified));
+  EXPECT_TRUE(sameMenuLanguage(simplified, simplified));
+  EXPECT_TRUE(sameMenuLanguage({PrimaryLanguage::German}, {PrimaryLanguage::German, SubLanguage::Simplified}));
   EXPECT_EQ(languageMenuItem(1000), nullptr);
 }
 
@@ -84,18 +91,18 @@ class LookupTest : public ::testing::Test {
 
 TEST_F(LookupTest, EmptyValueIsNotTheDefaultButAMissingKeyIs) {
   writeEnglish("[Other]\nTitle=wrong section\n[quorvanta]\n  title  =  Hello  \nEmpty=\nQuoted=\"  spaced  \"\n");
-  loc_.selectLanguage(9, 0);
+  loc_.selectLanguage({PrimaryLanguage::English});
   EXPECT_EQ(loc_.lookup("TITLE", 64, QStringLiteral("dflt")), QStringLiteral("Hello"));
   EXPECT_EQ(loc_.lookup("Empty", 64, QStringLiteral("dflt")), QString());
   EXPECT_EQ(loc_.lookup("Quoted", 64, QStringLiteral("dflt")), QStringLiteral("  spaced  "));
   EXPECT_EQ(loc_.lookup("Missing", 64, QStringLiteral("dflt")), QStringLiteral("dflt"));
-  loc_.selectLanguage(7, 0);  // no German file: defaults
+  loc_.selectLanguage({PrimaryLanguage::German});  // no German file: defaults
   EXPECT_EQ(loc_.lookup("Title", 64, QStringLiteral("dflt")), QStringLiteral("dflt"));
 }
 
 TEST_F(LookupTest, BufferIsClearedAndBounded) {
   writeEnglish("\xEF\xBB\xBF[Quorvanta]\nLong=abcdefghij\nPair=ab\xF0\x9F\x98\x80z\n");
-  loc_.selectLanguage(9, 0);
+  loc_.selectLanguage({PrimaryLanguage::English});
   char16_t buffer[8];
   std::fill(std::begin(buffer), std::end(buffer), u'#');
   EXPECT_EQ(loc_.lookup("Long", buffer, 5, u"x"), 4);
@@ -114,22 +121,22 @@ TEST_F(LookupTest, EncodingsByMarkOrCodePage) {
   const QString body = QStringLiteral("[Quorvanta]\r\nHi=") + text + QStringLiteral("\r\n");
   utf16 += QByteArray(reinterpret_cast<const char*>(body.utf16()), body.size() * 2);
   ASSERT_TRUE(test::writeBytes(folder_ + QStringLiteral("/Russian1251.ini"), utf16));
-  loc_.selectLanguage(25, 0);
+  loc_.selectLanguage({PrimaryLanguage::Russian});
   EXPECT_EQ(loc_.lookup("Hi", 64, QString()), text);
 
   // No mark: the code page in the name (1251) decodes it.
   ASSERT_TRUE(test::writeBytes(folder_ + QStringLiteral("/Russian1251.ini"),
                                QByteArray("[Quorvanta]\nHi=\xCF\xF0\xE8\xE2\xE5\xF2\n")));
-  loc_.selectLanguage(25, 0);
+  loc_.selectLanguage({PrimaryLanguage::Russian});
   EXPECT_EQ(loc_.lookup("Hi", 64, QString()), text);
 
   // Bytes that are not valid in the named code page: every lookup falls back to its default.
   ASSERT_TRUE(test::writeBytes(folder_ + QStringLiteral("/Japanese932.ini"), QByteArray("[Quorvanta]\nHi=\x82\xFF\n")));
-  loc_.selectLanguage(17, 0);
+  loc_.selectLanguage({PrimaryLanguage::Japanese});
   EXPECT_EQ(loc_.lookup("Hi", 64, QStringLiteral("dflt")), QStringLiteral("dflt"));
   // An unknown code page without a mark: defaults too.
   ASSERT_TRUE(test::writeBytes(folder_ + QStringLiteral("/Bulgarian442.ini"), QByteArray("[Quorvanta]\nHi=x\n")));
-  loc_.selectLanguage(2, 0);
+  loc_.selectLanguage({PrimaryLanguage::Bulgarian});
   EXPECT_EQ(loc_.lookup("Hi", 64, QStringLiteral("dflt")), QStringLiteral("dflt"));
 }
 
@@ -138,7 +145,7 @@ TEST_F(LookupTest, FirstFolderWins) {
   ASSERT_TRUE(test::writeBytes(override + QStringLiteral("/English1252.ini"), "[Quorvanta]\nA=mine\n"));
   writeEnglish("[Quorvanta]\nA=shipped\nB=shipped\n");
   loc_.setSearchFolders({override, folder_}, {override, folder_});
-  loc_.selectLanguage(9, 0);
+  loc_.selectLanguage({PrimaryLanguage::English});
   EXPECT_EQ(loc_.lookup("A", 64, QString()), QStringLiteral("mine"));
   EXPECT_EQ(loc_.lookup("B", 64, QStringLiteral("dflt")), QStringLiteral("dflt"));
   EXPECT_EQ(loc_.languageFile(), override + QStringLiteral("/English1252.ini"));

@@ -57,20 +57,19 @@ TEST_F(SettingsStoreTest, ValuesPersistAcrossARestart) {
     Settings settings;
     SettingsStore store(path(), settings);
     store.ensureFirstRunDefaults();
-    store.saveImageFormat(kImageFormatBmp);
+    store.saveImageFormat(ImageFormat::Bmp);
     store.saveUnits(QStringLiteral("inch"), 2);
-    store.saveLanguage(4, 2);
+    store.saveLanguage({PrimaryLanguage::Chinese, SubLanguage::Simplified});
     store.saveLineColor(0x00FF00);
   }
   Settings settings;
   SettingsStore store(path(), settings);
   EXPECT_FALSE(store.ensureFirstRunDefaults());  // an existing registry is not overwritten
   store.loadAll();
-  EXPECT_EQ(settings.imageFormat, kImageFormatBmp);
+  EXPECT_EQ(settings.imageFormat, ImageFormat::Bmp);
   EXPECT_EQ(settings.unit, QStringLiteral("inch"));
   EXPECT_EQ(settings.decimals, 2u);
-  EXPECT_EQ(settings.languageId, 4u);
-  EXPECT_EQ(settings.subLanguage, 2u);
+  EXPECT_EQ(settings.language(), (Language{PrimaryLanguage::Chinese, SubLanguage::Simplified}));
   EXPECT_EQ(settings.lineColor, 0x00FF00u);
   EXPECT_EQ(settings.lineWidth, 2u);
 }
@@ -113,7 +112,7 @@ TEST_F(SettingsStoreTest, CorruptRegistryIsSetAsideAndDefaultsApply) {
   Settings settings;
   SettingsStore store(path(), settings);
   store.loadImageFormat();
-  EXPECT_EQ(settings.imageFormat, kImageFormatJpeg);
+  EXPECT_EQ(settings.imageFormat, ImageFormat::Jpeg);
   EXPECT_EQ(readBytes(path() + QStringLiteral(".bad")), corrupt);
   // The next start writes fresh defaults beside the kept bad file.
   EXPECT_TRUE(store.ensureFirstRunDefaults());

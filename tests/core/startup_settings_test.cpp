@@ -39,7 +39,7 @@ TEST_F(StartupSettingsTest, FirstStartCreatesFoldersAndFollowsTheSystemLanguage)
   // The locale's choice is not stored: "LanID" stays 0 until the user picks a language.
   Settings reread;
   SettingsStore(home_.registryFile(), reread).loadLanguage();
-  EXPECT_EQ(reread.languageId, 0u);
+  EXPECT_EQ(reread.languageId, PrimaryLanguage::None);
 }
 
 TEST_F(StartupSettingsTest, StoredLanguageWinsOverTheSystemOne) {
@@ -48,7 +48,7 @@ TEST_F(StartupSettingsTest, StoredLanguageWinsOverTheSystemOne) {
     Settings s;
     SettingsStore store(home_.registryFile(), s);
     store.ensureFirstRunDefaults();
-    store.saveLanguage(4, 1);
+    store.saveLanguage({PrimaryLanguage::Chinese, SubLanguage::Traditional});
   }
   AppContext& context = AppContext::initialise();
   loadStartupSettings(context);
@@ -69,7 +69,7 @@ TEST_F(StartupSettingsTest, CalibratePromptStoresItsCheckBox) {
     dialog.accept();
     Settings reread;
     SettingsStore(home_.registryFile(), reread).loadCalibratePrompt();
-    EXPECT_EQ(reread.calibratePrompt, checked ? 1u : 0u);
+    EXPECT_EQ(reread.calibratePrompt, checked);
   }
 }
 

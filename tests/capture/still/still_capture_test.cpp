@@ -61,7 +61,7 @@ class StillCaptureTest : public ::testing::Test {
     installPrompter(std::move(previous_));
     AppContext::shutdown();
   }
-  void setFormat(std::uint32_t format) { AppContext::current().settings().imageFormat = format; }
+  void setFormat(ImageFormat format) { AppContext::current().settings().imageFormat = format; }
   QStringList pictureFiles() const { return QDir(pictures_).entryList(QDir::Files, QDir::Name); }
 
   test::TempHome home_;
@@ -86,7 +86,7 @@ TEST(StillScale, OverlayPointsFollowTheCaptureSize) {
 }
 
 TEST_F(StillCaptureTest, BmpStillKeepsEveryPixelAndBurnsInAtScale) {
-  setFormat(1);
+  setFormat(ImageFormat::Bmp);
   TestFrame frame(320, 240);
   StillCapture capture;
   capture.setBurnIn([](QPainter& painter, double scale) {
@@ -111,7 +111,7 @@ TEST_F(StillCaptureTest, BmpStillKeepsEveryPixelAndBurnsInAtScale) {
 }
 
 TEST_F(StillCaptureTest, JpegStillMatchesTheFrameAndNumbersGoOn) {
-  setFormat(2);
+  setFormat(ImageFormat::Jpeg);
   TestFrame frame(640, 480);
   StillCapture capture;
   const auto first = capture.saveStill(frame.view(), QString(), false);
@@ -134,7 +134,7 @@ TEST_F(StillCaptureTest, JpegStillMatchesTheFrameAndNumbersGoOn) {
 }
 
 TEST_F(StillCaptureTest, ScratchStillNeverTouchesTheNumbering) {
-  setFormat(1);
+  setFormat(ImageFormat::Bmp);
   TestFrame frame(320, 240);
   StillCapture capture;
   ASSERT_TRUE(capture.saveStill(frame.view(), QStringLiteral("100"), false));
@@ -253,7 +253,7 @@ TEST_F(StillCaptureTest, RemovedPictureFolderIsMadeAgain) {
 }
 
 TEST_F(StillCaptureTest, FolderNamedLikeAStillIsReported) {
-  setFormat(2);
+  setFormat(ImageFormat::Jpeg);
   ASSERT_TRUE(QDir(pictures_).mkdir(QStringLiteral("Still_N0040.jpg")));
   TestFrame frame(320, 240);
   StillCapture capture;

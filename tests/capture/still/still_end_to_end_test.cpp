@@ -49,7 +49,7 @@ TEST(StillEndToEnd, F2WritesTheBufferedFrameAsJpeg) {
   test::TempHome home;
   AppContext& context = AppContext::initialise();
   context.folders().resolve(context.paths().programFolder, context.paths().documentsFolder);
-  context.settings().imageFormat = 2;
+  context.settings().imageFormat = ImageFormat::Jpeg;
   auto previous = installPrompter(std::make_unique<ScriptedPrompter>());
 
   auto service = std::make_unique<RecordingCaptureService>(true);
@@ -111,7 +111,7 @@ TEST(StillEndToEnd, AReadOnlyPictureFolderSaysSaveFailSoundsNothingListsNothing)
   test::TempHome home;
   AppContext& context = AppContext::initialise();
   context.folders().resolve(context.paths().programFolder, context.paths().documentsFolder);
-  context.settings().imageFormat = 2;
+  context.settings().imageFormat = ImageFormat::Jpeg;
   auto scripted = std::make_unique<ScriptedPrompter>();
   ScriptedPrompter* prompter = scripted.get();
   auto previous = installPrompter(std::move(scripted));
