@@ -8,19 +8,15 @@
 #include "core/app_events.h"
 #include "core/control_ids.h"
 #include "core/localisation.h"
+#include "core/logging.h"
 #include "core/settings_store.h"
 #include "widgets/latch_button.h"
 
 #include <QDialog>
-#include <QLoggingCategory>
 #include <QScopedValueRollback>
 #include <QWidget>
 
 namespace lumivex {
-
-namespace {
-Q_LOGGING_CATEGORY(lcConnection, "lumivex.connection")
-}  // namespace
 
 CameraController::CameraController(QWidget& window, MainControls& controls, CaptureService& capture,
                                    SettingsStore& store, ScreenController& screen, RecordingController& recording)

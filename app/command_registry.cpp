@@ -2,16 +2,13 @@
 
 #include "core/language_table.h"
 #include "core/localisation.h"
-
-#include <QLoggingCategory>
+#include "core/logging.h"
 
 #include <algorithm>
 
 namespace lumivex {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcCommands, "lumivex.commands")
 
 using C = CommandId;
 constexpr EnabledWhen kConnected = EnabledWhen::Connected;

@@ -13,9 +13,9 @@
 #include "core/app_events.h"
 #include "core/capture_state.h"
 #include "core/control_ids.h"
+#include "core/logging.h"
 
 #include <QFileInfo>
-#include <QLoggingCategory>
 
 #include <gst/app/gstappsrc.h>
 #include <gst/video/video.h>
@@ -23,7 +23,6 @@
 namespace lumivex {
 
 namespace {
-Q_LOGGING_CATEGORY(lcCapture, "lumivex.capture")
 
 // The simulated camera's key: attached by installing a handler on the camera.
 class DemoSnapKey : public SnapKeySource {
@@ -48,7 +47,6 @@ CaptureWindow::CaptureWindow() : handler_(frameBuffer_, stillRequest_, composer_
 CaptureWindow::~CaptureWindow() {
   releaseGraph();
   if (hubListener_) DemoCameraHub::instance().removeListener(hubListener_);
-  if (sampleCaps_) gst_caps_unref(sampleCaps_);
 }
 
 void CaptureWindow::attach(QObject* mainWindow) {
@@ -116,7 +114,14 @@ const DeviceEntry* CaptureWindow::selectedDevice() const {
 bool CaptureWindow::buildGraph() {
   if (pipeline_) return true;
   const DeviceEntry* entry = selectedDevice();
-  if (!entry || !isDevicePresent()) return false;
+  if (!entry) {
+    qCWarning(lcCapture) << "no graph: no camera is selected";
+    return false;
+  }
+  if (!isDevicePresent()) {
+    qCWarning(lcCapture) << "no graph:" << entry->displayName << "is gone";
+    return false;
+  }
   pipeline_.reset(GST_ELEMENT(gst_object_ref_sink(gst_pipeline_new("capture"))));
   if (entry->demo) {
     source_ = makeElement("appsrc", "source");
@@ -125,6 +130,8 @@ bool CaptureWindow::buildGraph() {
     if (source_) g_object_set(source_, "device", entry->displayName.toLocal8Bit().constData(), nullptr);
   }
   if (!pipeline_ || !source_) {
+    qCWarning(lcCapture) << "no graph:" << (pipeline_ ? (entry->demo ? "appsrc" : "v4l2src") : "the pipeline")
+                         << "cannot be created";
     if (source_) gst_object_unref(source_);
     source_ = nullptr;
     releaseGraph();
@@ -150,22 +157,28 @@ void CaptureWindow::handleGraphEvent() {
   graphEventPosted_.store(false);
   if (!pipeline_) return;
   GstBusPtr bus(gst_pipeline_get_bus(GST_PIPELINE(pipeline_.get())));
-  while (GstMessage* message = gst_bus_pop(bus.get())) {
-    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+  while (GstMessagePtr message{gst_bus_pop(bus.get())}) {
+    if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR) {
       GError* error = nullptr;
-      gst_message_parse_error(message, &error, nullptr);
-      qCInfo(lcCapture) << "graph error:" << (error ? error->message : "");
+      gst_message_parse_error(message.get(), &error, nullptr);
+      qCWarning(lcCapture) << "graph error from" << GST_MESSAGE_SRC_NAME(message.get()) << ":"
+                           << (error ? error->message : "");
       if (error) g_error_free(error);
     }
-    gst_message_unref(message);
   }
 }
 
 bool CaptureWindow::configure() {
   if (configured_) return true;
-  if (!pipeline_) return false;
+  if (!pipeline_) {
+    qCWarning(lcCapture) << "cannot configure: no graph";
+    return false;
+  }
   const DeviceEntry* entry = selectedDevice();
-  if (!entry) return false;
+  if (!entry) {
+    qCWarning(lcCapture) << "cannot configure: no camera is selected";
+    return false;
+  }
 
   highResolution_ = SizePresets::highResolutionModel(entry->capabilities, highResolution_);
   const QSize defaultSize = SizePresets::defaultSize(highResolution_);
@@ -187,6 +200,8 @@ bool CaptureWindow::configure() {
     size = defaultSize;
     format = chooseSourceFormat(entry->capabilities, size);
     if (!format) {
+      qCWarning(lcCapture) << entry->friendlyName << "offers neither the stored size nor" << defaultSize
+                           << "; trying its largest";
       const QSize largest = largestSize(entry->capabilities);
       if (largest.isValid()) {
         size = largest;
@@ -223,6 +238,8 @@ bool CaptureWindow::configure() {
   bool ok = true;
   for (GstElement* e : chain) ok = ok && e;
   if (!ok) {
+    qCWarning(lcCapture) << "cannot configure: a GStreamer element is missing (capsfilter, videoconvert, appsink"
+                         << (jpeg ? "or jpegdec)" : ")");
     for (GstElement* e : chain)
       if (e) gst_object_unref(gst_object_ref_sink(e));
     return false;  // no grabber can be attached: the main window retries on timer 1001
@@ -248,10 +265,12 @@ bool CaptureWindow::configure() {
     previous = e;
   }
   if (!ok) {
+    qCWarning(lcCapture) << "cannot configure: the elements do not link";
     detachStreams();
     return false;
   }
   if (snapEnabled_ && !attachSnapKey()) {
+    qCWarning(lcCapture) << "cannot configure: the snapshot key of" << entry->displayName << "cannot be attached";
     detachStreams();
     return false;
   }
@@ -285,10 +304,13 @@ bool CaptureWindow::hasElement(const QString& name) const {
 
 bool CaptureWindow::run() {
   if (running_) return true;
-  if (!configured_) return false;
+  if (!configured_) {
+    qCWarning(lcCapture) << "cannot run: the graph is not configured";
+    return false;
+  }
   if (gst_element_set_state(pipeline_.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
     // The window stays "running" but shows no picture, as a camera that did not start.
-    qCInfo(lcCapture) << "the camera did not start";
+    qCWarning(lcCapture) << "the camera did not start";
     gst_element_set_state(pipeline_.get(), GST_STATE_NULL);
   } else if (const DeviceEntry* entry = selectedDevice(); entry && entry->demo) {
     if (auto camera = DemoCameraHub::instance().find(entry->displayName))
@@ -409,10 +431,9 @@ void CaptureWindow::deliverSample(GstSample* sample) {
   GstCaps* caps = gst_sample_get_caps(sample);
   GstBuffer* buffer = gst_sample_get_buffer(sample);
   if (!caps || !buffer) return;
-  if (caps != sampleCaps_) {
+  if (caps != sampleCaps_.get()) {
     if (!gst_video_info_from_caps(&sampleInfo_, caps)) return;
-    if (sampleCaps_) gst_caps_unref(sampleCaps_);
-    sampleCaps_ = gst_caps_ref(caps);
+    sampleCaps_.reset(gst_caps_ref(caps));
   }
   GstVideoFrame frame;
   if (!gst_video_frame_map(&frame, &sampleInfo_, buffer, GST_MAP_READ)) return;

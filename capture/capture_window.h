@@ -122,7 +122,7 @@ class CaptureWindow {
   FrameHandler handler_;
 
   // Streaming thread only: the video layout of the negotiated caps.
-  GstCaps* sampleCaps_ = nullptr;
+  GstCapsPtr sampleCaps_;
   GstVideoInfo sampleInfo_{};
 };
 

@@ -1,9 +1,10 @@
 #include "capture/evdev_snap_key.h"
 
+#include "core/logging.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QLoggingCategory>
 
 #include <fcntl.h>
 #include <libevdev/libevdev.h>
@@ -17,8 +18,6 @@
 namespace lumivex {
 
 namespace {
-Q_LOGGING_CATEGORY(lcSnap, "lumivex.capture.snapkey")
-
 struct EvdevFree {
   void operator()(libevdev* dev) const { libevdev_free(dev); }
 };
@@ -68,7 +67,7 @@ EvdevSnapKey::EvdevSnapKey(const QString& videoNode, std::function<void()> onPre
   for (const QString& node : findKeyNodes(videoNode)) {
     const int fd = ::open(node.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-      qCInfo(lcSnap).noquote() << openFailureText(node, errno);
+      qCInfo(lcSnapKey).noquote() << openFailureText(node, errno);
       continue;
     }
     libevdev* raw = nullptr;

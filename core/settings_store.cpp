@@ -1,5 +1,6 @@
 #include "core/settings_store.h"
 
+#include "core/logging.h"
 #include "core/registry_file.h"
 
 #include <QDir>
@@ -69,14 +70,14 @@ void SettingsStore::setAside() {
     const QString aside = setAsideName(path_);
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, QFile::encodeName(aside).constData(), RENAME_NOREPLACE) ==
         0) {
-      qWarning("Lumivex: the settings file %s could not be understood; it is kept as %s and defaults apply.",
-               qPrintable(path_), qPrintable(aside));
+      qCWarning(lcSettings, "the settings file %s could not be understood; it is kept as %s and defaults apply.",
+                qPrintable(path_), qPrintable(aside));
       return;
     }
     if (errno != EEXIST) break;
   }
-  qWarning("Lumivex: the settings file %s could not be understood nor set aside (%s); defaults apply.",
-           qPrintable(path_), std::strerror(errno));
+  qCWarning(lcSettings, "the settings file %s could not be understood nor set aside (%s); defaults apply.",
+            qPrintable(path_), std::strerror(errno));
 }
 
 bool SettingsStore::refresh() {
@@ -99,8 +100,8 @@ bool SettingsStore::refresh() {
       cachedStamp_ = stamp;
       if (!warnedUnreadable_) {
         warnedUnreadable_ = true;
-        qWarning("Lumivex: the settings file %s cannot be read (%s); defaults apply and it is left untouched.",
-                 qPrintable(path_), qPrintable(file.reason));
+        qCWarning(lcSettings, "the settings file %s cannot be read (%s); defaults apply and it is left untouched.",
+                  qPrintable(path_), qPrintable(file.reason));
       }
       return false;
     case WholeFile::Status::TooLarge:
@@ -134,6 +135,8 @@ WriteResult SettingsStore::write(const RegistryFile& updated) {
   } else {
     QDir().mkpath(QFileInfo(path_).absolutePath());
     result = updated.saveAtomically(path_);
+    if (!result)
+      qCWarning(lcSettings).noquote() << "the settings file" << path_ << "cannot be written:" << result.reason;
   }
   if (result) {
     cache_ = updated;

@@ -1,6 +1,7 @@
 #include "media/sound_player.h"
 
 #include "core/app_context.h"
+#include "core/logging.h"
 
 #include <QFileInfo>
 
@@ -31,14 +32,25 @@ bool SoundPlayer::play(int soundId) {
 }
 
 bool SoundPlayer::playFile(const QString& path) {
-  if (!QFileInfo::exists(path) || !ensureGstreamer()) return false;
+  if (!QFileInfo::exists(path)) {
+    qCWarning(lcSound).noquote() << "no sound file" << path;
+    return false;
+  }
+  if (!ensureGstreamer()) {
+    qCWarning(lcSound) << "no media framework: sounds are not played";
+    return false;
+  }
   GstElementPtr pipeline(gst_element_factory_make("playbin", nullptr));
-  if (!pipeline) return false;
+  if (!pipeline) {
+    qCWarning(lcSound) << "the playbin element is missing: sounds are not played";
+    return false;
+  }
   // playbin's floating reference is sunk so the handle owns exactly one reference.
   gst_object_ref_sink(pipeline.get());
   GError* error = nullptr;
   gchar* uri = gst_filename_to_uri(QFileInfo(path).absoluteFilePath().toLocal8Bit().constData(), &error);
   if (!uri) {
+    qCWarning(lcSound).noquote() << "cannot play" << path << ":" << (error ? error->message : "no URI");
     if (error) g_error_free(error);
     return false;
   }
@@ -46,6 +58,7 @@ bool SoundPlayer::playFile(const QString& path) {
   g_free(uri);
   // Asynchronous: the state change completes on GStreamer's threads.
   if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+    qCWarning(lcSound).noquote() << "cannot play" << path << ": no sound output";
     gst_element_set_state(pipeline.get(), GST_STATE_NULL);
     return false;
   }

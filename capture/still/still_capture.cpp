@@ -4,6 +4,7 @@
 #include "core/app_context.h"
 #include "core/atomic_file.h"
 #include "core/localisation.h"
+#include "core/logging.h"
 #include "core/prompter.h"
 #include "core/settings.h"
 #include "image/bitmap_info_header.h"
@@ -142,6 +143,7 @@ std::optional<QString> StillCapture::saveStill(const StillFrame& frame, const QS
   if (!AppContext::exists()) return std::nullopt;
   AppContext& context = AppContext::current();
   const auto fail = [this](const QString& where, WriteResult why) -> std::optional<QString> {
+    qCWarning(lcStills).noquote() << "still not saved:" << where << ":" << why.reason;
     lastFailure_ = Failure{where, std::move(why)};
     return std::nullopt;
   };

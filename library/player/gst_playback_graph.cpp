@@ -1,12 +1,13 @@
 #include "library/player/gst_playback_graph.h"
 
+#include "core/logging.h"
+
 #include "library/player/avi_probe.h"
 #include "media/audio_output.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QLoggingCategory>
 
 #include <gst/pbutils/missing-plugins.h>
 #include <gst/video/video.h>
@@ -14,7 +15,6 @@
 namespace lumivex {
 
 namespace {
-Q_LOGGING_CATEGORY(lcPlayer, "lumivex.player")
 
 // playbin's flags: video, audio, software volume and native video (decoded frames reach our sink as
 // they are; our own converter makes them BGRx).

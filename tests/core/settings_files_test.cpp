@@ -2,6 +2,7 @@
 // another process, and a writer killed at any moment.
 #include "core/app_context.h"
 #include "core/atomic_file.h"
+#include "core/logging.h"
 #include "core/registry_file.h"
 #include "core/settings_store.h"
 #include "core/startup_settings.h"
@@ -31,7 +32,7 @@ namespace {
 using test::readBytes;
 using test::writeBytes;
 
-// Captures Qt's warnings (the store's stderr notes) while alive.
+// Captures the store's warnings (its lumivex.settings category, turned on) while alive.
 class WarningLog {
  public:
   WarningLog() { previous_ = qInstallMessageHandler(&WarningLog::handle); }
@@ -43,6 +44,7 @@ class WarningLog {
 
  private:
   static void handle(QtMsgType, const QMessageLogContext&, const QString& text) { lines() << text; }
+  LoggingEnabled enabled_;
   QtMessageHandler previous_ = nullptr;
 };
 

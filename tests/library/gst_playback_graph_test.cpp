@@ -1,6 +1,7 @@
 #include "library/player/gst_playback_graph.h"
 
 #include "core/app_context.h"
+#include "core/logging.h"
 #include "library/player/avi_probe.h"
 #include "library/player/player_ids.h"
 #include "library/player/player_video_area.h"
@@ -91,6 +92,7 @@ class PlayerLog {
     static std::vector<QString> l;
     return l;
   }
+  LoggingEnabled enabled_;  // the category is quiet unless turned on
   QtMessageHandler previous_ = nullptr;
 };
 

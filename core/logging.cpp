@@ -1,0 +1,20 @@
+#include "core/logging.h"
+
+namespace lumivex {
+
+Q_LOGGING_CATEGORY(lcCapture, "lumivex.capture", QtCriticalMsg)
+// Shown by default: a refused snapshot-button device names the udev rule that grants access.
+Q_LOGGING_CATEGORY(lcSnapKey, "lumivex.capture.snapkey", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcStills, "lumivex.stills", QtCriticalMsg)
+// Shown by default: a settings file set aside or left unread is something the user must hear about.
+Q_LOGGING_CATEGORY(lcSettings, "lumivex.settings", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcConnection, "lumivex.connection", QtCriticalMsg)
+Q_LOGGING_CATEGORY(lcCommands, "lumivex.commands", QtCriticalMsg)
+Q_LOGGING_CATEGORY(lcPlayer, "lumivex.player", QtCriticalMsg)
+Q_LOGGING_CATEGORY(lcSound, "lumivex.sound", QtCriticalMsg)
+
+LoggingEnabled::LoggingEnabled() { QLoggingCategory::setFilterRules(QStringLiteral("lumivex.*=true")); }
+
+LoggingEnabled::~LoggingEnabled() { QLoggingCategory::setFilterRules(QString()); }
+
+}  // namespace lumivex
