@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/button_table.h"
+#include "core/video_geometry.h"
 
 #include <QRect>
 
@@ -27,7 +28,7 @@ class VideoArea;
 class MainControls {
  public:
   // The video area in the normal window: 640 x 480 at (98,49).
-  static constexpr QRect kVideoAreaRect{98, 49, 640, 480};
+  static constexpr QRect kVideoAreaRect{QPoint(98, 49), kVideoAreaSize};
 
   struct Options {
     QStyle* toolTipStyle = nullptr;         // every button's style (tool-tip delay)

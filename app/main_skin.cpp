@@ -1,5 +1,6 @@
 #include "app/main_skin.h"
 
+#include "app/main_controls.h"
 #include "widgets/skin_renderer.h"
 
 #include <QLinearGradient>
@@ -63,7 +64,7 @@ QPixmap MainSkin::render(QSize size, qreal pixelRatio, const QString& title) {
 
   // Recessed wells; the widgets on them paint their own insides.
   painter.setRenderHint(QPainter::Antialiasing, false);
-  SkinRenderer::paintWell(painter, QRectF(98, 49, 640, 480));
+  SkinRenderer::paintWell(painter, QRectF(MainControls::kVideoAreaRect));
   SkinRenderer::paintWell(painter, QRectF(97, 530, 642, 115));
   SkinRenderer::paintWell(painter, QRectF(739, 530, 119, 120));
 

@@ -8,6 +8,7 @@
 #include "core/capture_state.h"
 #include "core/control_ids.h"
 #include "core/localisation.h"
+#include "core/video_geometry.h"
 #include "widgets/latch_button.h"
 
 #include <QApplication>
@@ -16,11 +17,6 @@
 #include <QWidget>
 
 namespace lumivex {
-
-namespace {
-// The one capture size whose picture is taller than the video area's 4:3 (it is drawn 512 lines high).
-constexpr QSize kTallCapture{1280, 1024};
-}  // namespace
 
 ScreenController::ScreenController(QWidget& window, MainControls& controls, CaptureService& capture)
     : window_(window),
@@ -32,7 +28,8 @@ ScreenController::ScreenController(QWidget& window, MainControls& controls, Capt
 
 QPointF ScreenController::fullScreenFactors(QSize screen, QSize capture) {
   const QSize area = MainControls::kVideoAreaRect.size();
-  const double vertical = capture == kTallCapture ? screen.height() / 512.0 : screen.height() / double(area.height());
+  const double vertical = isTallPicture(capture) ? screen.height() / double(kTallPictureAreaHeight)
+                                                 : screen.height() / double(area.height());
   return {screen.width() / double(area.width()), vertical};
 }
 

@@ -14,6 +14,7 @@
 #include "core/capture_state.h"
 #include "core/control_ids.h"
 #include "core/logging.h"
+#include "core/video_geometry.h"
 
 #include <QFileInfo>
 
@@ -418,7 +419,7 @@ ProcAmp* CaptureWindow::procAmp() {
 
 void CaptureWindow::fullScreenChanged(bool on, QSize area) {
   composer_.setArea(area, !on);
-  composer_.setScale(area.width() / 640.0, area.height() / 480.0);
+  composer_.setScale(area.width() / double(kVideoAreaSize.width()), area.height() / double(kVideoAreaSize.height()));
 }
 
 GstFlowReturn CaptureWindow::onNewSample(GstAppSink* sink, gpointer self) {

@@ -1,8 +1,8 @@
 #include "capture/frame_composer.h"
 
-#include "capture/frame_overlay.h"
-
+#include "core/frame_overlay.h"
 #include "core/localisation.h"
+#include "core/video_geometry.h"
 
 #include <QDateTime>
 #include <QFont>
@@ -12,13 +12,7 @@
 
 namespace lumivex {
 
-namespace {
-constexpr QSize kVideoArea(640, 480);
-// A 1280 x 1024 frame is drawn this much taller than the area, its bottom falling outside.
-constexpr int kTallFrameExtra = 32;
-}  // namespace
-
-FrameComposer::FrameComposer() : pendingArea_(kVideoArea) {}
+FrameComposer::FrameComposer() : pendingArea_(kVideoAreaSize) {}
 
 void FrameComposer::setArea(QSize area, bool clear) {
   std::lock_guard lock(mutex_);
@@ -109,7 +103,9 @@ void FrameComposer::compose(const std::uint8_t* topDown, int width, int height, 
       xOffsets_[static_cast<std::size_t>(x)] = static_cast<int>(static_cast<std::int64_t>(x) * width / areaW) * 3;
     tableSourceWidth_ = width;
   }
-  const int destH = (width == 1280 && height == 1024) ? areaH + kTallFrameExtra : areaH;
+  // A tall picture is drawn 32 lines taller than the area (at any area size), its bottom falling outside.
+  const int tallExtra = kTallPictureAreaHeight - kVideoAreaSize.height();
+  const int destH = isTallPicture(QSize(width, height)) ? areaH + tallExtra : areaH;
   const int* xo = xOffsets_.data();
   for (int y = 0; y < areaH; ++y) {
     const int sy = static_cast<int>(static_cast<std::int64_t>(y) * height / destH);

@@ -2,11 +2,11 @@
 
 #include "capture/frame_buffer.h"
 #include "capture/frame_composer.h"
-#include "capture/frame_overlay.h"
 #include "capture/still_request.h"
 
 #include "core/app_events.h"
 #include "core/control_ids.h"
+#include "core/frame_sink.h"
 
 namespace lumivex {
 

@@ -2,11 +2,11 @@
 #include "capture/frame_buffer.h"
 #include "capture/frame_composer.h"
 #include "capture/frame_handler.h"
-#include "capture/frame_overlay.h"
 #include "capture/still_request.h"
 #include "tests/capture/capture_test_support.h"
 
 #include "core/control_ids.h"
+#include "core/frame_overlay.h"
 
 #include <gtest/gtest.h>
 
