@@ -1,18 +1,16 @@
 #include "core/instance_handoff.h"
 
+#include "core/logging.h"
 #include "core/single_instance.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLoggingCategory>
 #include <QThread>
 
 namespace lumivex {
 namespace {
-
-Q_LOGGING_CATEGORY(handoffLog, "lumivex.instance", QtWarningMsg)
 
 constexpr int kMaxMessage = 1 << 20;  // far more than any list of pictures a desktop hands over
 
@@ -31,7 +29,7 @@ InstanceHandoff::InstanceHandoff(Receiver receive, const QString& name)
   server_->setSocketOptions(QLocalServer::UserAccessOption);
   QLocalServer::removeServer(name);
   if (!server_->listen(name)) {
-    qCWarning(handoffLog) << "cannot listen for pictures from later starts:" << server_->errorString();
+    qCWarning(lcInstance) << "cannot listen for pictures from later starts:" << server_->errorString();
     return;
   }
   connect(server_.get(), &QLocalServer::newConnection, this, [this] { accept(); });

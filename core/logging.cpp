@@ -12,6 +12,7 @@ Q_LOGGING_CATEGORY(lcConnection, "lumivex.connection", QtCriticalMsg)
 Q_LOGGING_CATEGORY(lcCommands, "lumivex.commands", QtCriticalMsg)
 Q_LOGGING_CATEGORY(lcPlayer, "lumivex.player", QtCriticalMsg)
 Q_LOGGING_CATEGORY(lcSound, "lumivex.sound", QtCriticalMsg)
+Q_LOGGING_CATEGORY(lcInstance, "lumivex.instance", QtCriticalMsg)
 
 LoggingEnabled::LoggingEnabled() { QLoggingCategory::setFilterRules(QStringLiteral("lumivex.*=true")); }
 

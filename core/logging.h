@@ -15,6 +15,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcConnection)  // lumivex.connection: camera connecti
 Q_DECLARE_LOGGING_CATEGORY(lcCommands)    // lumivex.commands: the main window's command table
 Q_DECLARE_LOGGING_CATEGORY(lcPlayer)      // lumivex.player: the video player
 Q_DECLARE_LOGGING_CATEGORY(lcSound)       // lumivex.sound: the sound player
+Q_DECLARE_LOGGING_CATEGORY(lcInstance)    // lumivex.instance: pictures handed to the running instance
 
 // Turns every lumivex.* category on while alive (tests that check what is logged); restores the rules.
 class LoggingEnabled {

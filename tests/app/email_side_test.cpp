@@ -40,7 +40,7 @@ class EmailSideTest : public ::testing::Test {
     prompts_ = scripted.get();
     previousPrompter_ = installPrompter(std::move(scripted));
     AppContext::current().store().ensureFirstRunDefaults();
-    AppContext::current().store().saveCalibratePrompt(0);
+    AppContext::current().store().saveCalibratePrompt(false);
     auto capture = std::make_unique<test::FakeCaptureService>();
     capture->results = {CaptureService::ConnectResult::Connected};
     window_ = std::make_unique<MainWindow>(AppContext::current(), StartOptions{}, std::move(capture));

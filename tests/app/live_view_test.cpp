@@ -71,8 +71,8 @@ class LiveViewTest : public ::testing::Test {
     prompts_ = scripted.get();
     previousPrompter_ = installPrompter(std::move(scripted));
     AppContext::current().store().ensureFirstRunDefaults();
-    AppContext::current().store().saveCalibratePrompt(0);
-    AppContext::current().store().saveLanguage(9, 0);
+    AppContext::current().store().saveCalibratePrompt(false);
+    AppContext::current().store().saveLanguage({PrimaryLanguage::English});
     captureState().width = 640;
     captureState().height = 480;
     calibrationState().unitName.assign(QStringLiteral("mm"));
@@ -373,7 +373,7 @@ TEST(LiveViewDemoCamera, AutomaticCircleIsBurntIntoTheStill) {
   } restore;
   AppContext& context = AppContext::initialise();
   context.folders().resolve(context.paths().programFolder, context.paths().documentsFolder);
-  context.settings().imageFormat = kImageFormatBmp;
+  context.settings().imageFormat = ImageFormat::Bmp;
   auto previous = installPrompter(std::make_unique<ScriptedPrompter>());
   auto service = std::make_unique<GstCaptureService>(true);
   GstCaptureService* camera = service.get();

@@ -29,7 +29,7 @@ class PictureOpeningTest : public ::testing::Test {
     prompts_ = scripted.get();
     previous_ = installPrompter(std::move(scripted));
     AppContext::current().store().ensureFirstRunDefaults();
-    AppContext::current().store().saveCalibratePrompt(0);
+    AppContext::current().store().saveCalibratePrompt(false);
     captureState().width = 640;
     captureState().height = 480;
     calibrationState().decimals = 2;

@@ -47,8 +47,8 @@ class RecordingTest : public ::testing::Test {
     prompts_ = scripted.get();
     previousPrompter_ = installPrompter(std::move(scripted));
     AppContext::current().store().ensureFirstRunDefaults();
-    AppContext::current().store().saveCalibratePrompt(0);
-    AppContext::current().store().saveLanguage(9, 0);
+    AppContext::current().store().saveCalibratePrompt(false);
+    AppContext::current().store().saveLanguage({PrimaryLanguage::English});
     captureState().width = 1600;
     captureState().height = 1200;
     captureState().highResolutionModel = true;

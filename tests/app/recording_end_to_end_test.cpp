@@ -40,7 +40,7 @@ class RecordingEndToEnd : public ::testing::Test {
     AppContext& context = AppContext::initialise();
     context.folders().resolve(context.paths().programFolder, context.paths().documentsFolder);
     context.store().ensureFirstRunDefaults();
-    context.store().saveCalibratePrompt(0);
+    context.store().saveCalibratePrompt(false);
     previous_ = installPrompter(std::make_unique<ScriptedPrompter>());
     DemoCameraHub::instance().reset();
     DemoCameraHub::instance().addCamera(QStringLiteral("Lumivex Demo Camera"));
