@@ -127,14 +127,14 @@ TEST_F(NumericLocaleTest, SettingsAndCalibrationRoundTripUnderGermanLocale) {
   EXPECT_TRUE(store.saveUnits(QStringLiteral("µm"), 4));
   EXPECT_TRUE(store.saveLineColor(0x00123456));
   EXPECT_TRUE(store.saveFontSize(22));
-  EXPECT_TRUE(store.saveLanguage(7, 0));
+  EXPECT_TRUE(store.saveLanguage({PrimaryLanguage::German, SubLanguage::Neutral}));
   Settings read;
   SettingsStore(home.registryFile(), read).loadAll();
   EXPECT_EQ(read.unit, QStringLiteral("µm"));
   EXPECT_EQ(read.decimals, 4u);
   EXPECT_EQ(read.lineColor, 0x00123456u);
   EXPECT_EQ(read.fontSize, 22u);
-  EXPECT_EQ(read.languageId, 7u);
+  EXPECT_EQ(read.languageId, PrimaryLanguage::German);
 
   const QString calibration = home.path() + QStringLiteral("/CalibrationIni.ini");
   EXPECT_TRUE(storeCalibration(calibration, QStringLiteral("40"), calibrationText(2.5)));

@@ -41,7 +41,7 @@ class OpenFilesTest : public ::testing::Test {
     prompts_ = scripted.get();
     previous_ = installPrompter(std::move(scripted));
     AppContext::current().store().ensureFirstRunDefaults();
-    AppContext::current().store().saveCalibratePrompt(0);
+    AppContext::current().store().saveCalibratePrompt(false);
     captureState().width = 640;
     captureState().height = 480;
     auto capture = std::make_unique<test::FakeCaptureService>();

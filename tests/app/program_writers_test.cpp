@@ -81,7 +81,8 @@ std::vector<Writer> writers() {
       {"settings", "registry.reg", kRegistry,
        [](const QString& target) {
          Settings settings;
-         return reasonOf(SettingsStore(target, settings).saveLanguage(9, 0));
+         return reasonOf(
+             SettingsStore(target, settings).saveLanguage({PrimaryLanguage::English, SubLanguage::Neutral}));
        }},
       {"data root", "folderpath.dat", QByteArray(520, 'a'),
        [](const QString& target) {
