@@ -1,5 +1,6 @@
 // Speed of the still workspace: opening a 1600 x 1200 JPEG, one rubber-band move over 200 shapes, and a
 // save of the picture with 200 shapes. Run offscreen: QT_QPA_PLATFORM=offscreen bench/bench_workspace
+#include "core/atomic_file.h"
 #include "image/cx_image.h"
 #include "image/picture_file.h"
 #include "measure/measure_canvas.h"
@@ -9,6 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -186,6 +188,37 @@ void BM_SaveParts(benchmark::State& state) {
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 BENCHMARK(BM_SaveParts)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The file write alone, of the encoded JPEG of the save above: through the atomic writer (temporary file,
+// fsync of the file, rename, fsync of the folder) and as a plain write without any fsync, so the difference
+// is what the two fsyncs and the rename cost on this disk.
+void BM_WriteEncodedJpeg(benchmark::State& state) {
+  ImageWorkspace* workspace = ImageWorkspace::open(jpegPath(), nullptr, nullptr);
+  MeasureCanvas* canvas = workspace->canvas();
+  addShapes(canvas->controller().shapes(), 200);
+  CxImage picture;
+  picture.CreateFromQImage(canvas->renderPicture());
+  picture.SetJpegQuality(90);
+  std::vector<uint8_t> bytes;
+  picture.Encode(bytes, CxImage::kTypeJpg);
+  workspace->closeWithoutAsking();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  const QByteArray data(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+  const QString out = folder().path() + QStringLiteral("/written.jpg");
+  const bool atomic = state.range(0) == 1;
+  for (auto _ : state) {
+    if (atomic) {
+      if (!AtomicFile::write(out, data)) state.SkipWithError("write failed");
+    } else {
+      QFile file(out);
+      if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size())
+        state.SkipWithError("write failed");
+    }
+  }
+  state.SetLabel((atomic ? "atomic writer, " : "plain write, no fsync, ") + std::to_string(data.size() / 1024) +
+                 " KiB");
+}
+BENCHMARK(BM_WriteEncodedJpeg)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

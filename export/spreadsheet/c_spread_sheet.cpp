@@ -137,7 +137,9 @@ bool CSpreadSheet::backUp() {
   appending_ = false;
   const QString sheet = sheet_;
   sheet_ = kBackupSheet;
+  holdWrite_ = true;
   const bool written = Flush();
+  holdWrite_ = false;
   appending_ = true;
   sheet_ = sheet;
   currentRow_ = 1;
@@ -233,7 +235,7 @@ bool CSpreadSheet::flushWorkbook() {
   // The user's own workbook is copied before it is first rewritten (formatting and formulas do not
   // survive a rewrite); an export that cannot make the copy writes nothing.
   if (!keepByteCopy()) return false;
-  const std::unique_ptr<SpreadsheetConnection> connection = connect();
+  std::unique_ptr<SpreadsheetConnection> connection = pending_ ? std::move(pending_) : connect();
   if (!connection) return false;
   const auto run = [&](const QString& statement) {
     if (connection->execute(statement)) return true;
@@ -291,6 +293,10 @@ bool CSpreadSheet::flushWorkbook() {
     insert.chop(2);
     insert += u')';
     if (used > 0 && !run(insert)) return false;
+  }
+  if (holdWrite_) {
+    pending_ = std::move(connection);
+    return true;
   }
   if (!connection->close()) return fail(connection->lastError(), connection->lastError());
   return true;

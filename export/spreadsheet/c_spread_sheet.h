@@ -102,6 +102,10 @@ class CSpreadSheet {
   QString reason_;
   QString driverName_;
   QString connectionText_;
+  // The workbook backup's statements, applied but not yet written: the next flush goes on in the same
+  // connection, so an append reads and writes the file once (and a failing export leaves it as it was).
+  std::unique_ptr<SpreadsheetConnection> pending_;
+  bool holdWrite_ = false;
 };
 
 }  // namespace lumivex

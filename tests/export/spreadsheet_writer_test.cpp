@@ -119,11 +119,11 @@ TEST(SpreadsheetWriter, OneWritePerFlushAndEveryValueEscaped) {
       "[Radius2] char(255), [Width] char(255), [Height] char(255), [Area] char(255), [Angle] char(255), "
       "[Girth] char(255), [Arc] char(255))"));
 
-  // Appending: one write for the backup sheet, one for the sheet itself, however many rows.
+  // Appending: the backup sheet and the sheet itself in one write, however many rows.
   driver->statements.clear();
   driver->writes = 0;
   ASSERT_TRUE(writeReportSpreadsheet(path, ReportSource::Still, pointers(lines(50)), {}).written);
-  EXPECT_EQ(driver->writes, 2);  // the backup, the export
+  EXPECT_EQ(driver->writes, 1);
   EXPECT_TRUE(driver->statements.contains("DROP TABLE [ExportData$A1:IV65536]"));
   EXPECT_TRUE(driver->statements.contains(
       "CREATE TABLE [CSpreadSheetBackup] ([measuring objective] char(255), [Length] char(255), [Radius1] char(255), "
@@ -134,11 +134,11 @@ TEST(SpreadsheetWriter, OneWritePerFlushAndEveryValueEscaped) {
   EXPECT_EQ(book.find("ExportData")->rows[2][1].text, QStringLiteral("O'Brien]"));
   EXPECT_EQ(book.find("ExportData")->rows.size(), 1u + 3 + 50);
 
-  // A statement that fails part-way leaves the file byte for byte as it was.
-  for (const int failAt : {3, 40}) {
-    SCOPED_TRACE(failAt);
+  // A statement that fails part-way leaves the file byte for byte as it was, the backup sheet included.
+  for (const auto& [failAt, backup] : {std::pair{3, false}, std::pair{40, false}, std::pair{3, true}}) {
+    SCOPED_TRACE(testing::Message() << failAt << (backup ? " with backup" : ""));
     const QByteArray before = test::readBytes(path);
-    CSpreadSheet sheet(path, "ExportData", false);
+    CSpreadSheet sheet(path, "ExportData", backup);
     ASSERT_TRUE(sheet.isUsable());
     sheet.BeginBatch();
     sheet.WriteHeaderRow(reportHeader(ReportSource::Still));
