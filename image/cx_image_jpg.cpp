@@ -8,6 +8,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -286,7 +287,21 @@ bool decodeWithJump(Decompressor& d, CxImage& image, CxFile& file) {
   return true;
 }
 
-bool encodeWithJump(Compressor& c, CxImage& image, CxFile& file, bool grey) {
+// What the encoder reads: the picture's size and layout, and its rows from the top (slot is the row's
+// place in the current batch of kRowsPerCall, for sources that convert a row into a buffer of their own).
+struct EncodeSource {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  int components = 3;
+  J_COLOR_SPACE space = JCS_EXT_BGR;
+  int quality = 75;
+  long xdpi = 96;
+  long ydpi = 96;
+  const std::vector<uint8_t>* exif = nullptr;
+  std::function<JSAMPROW(uint32_t line, uint32_t slot)> row;
+};
+
+bool encodeWithJump(Compressor& c, const EncodeSource& source, CxFile& file) {
   jpeg_compress_struct& cinfo = c.cinfo;
   installErrorManager(c.err, reinterpret_cast<j_common_ptr>(&cinfo));
   if (setjmp(c.err.jump) != 0) return false;
@@ -298,38 +313,28 @@ bool encodeWithJump(Compressor& c, CxImage& image, CxFile& file, bool grey) {
   c.dest.file = &file;
   cinfo.dest = &c.dest.pub;
 
-  const uint32_t width = image.GetWidth();
-  const uint32_t height = image.GetHeight();
-  cinfo.image_width = width;
+  const uint32_t height = source.height;
+  cinfo.image_width = source.width;
   cinfo.image_height = height;
-  cinfo.input_components = grey ? 1 : 3;
-  cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
+  cinfo.input_components = source.components;
+  cinfo.in_color_space = source.space;
   jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, std::clamp<int>(image.GetJpegQuality(), 1, 100), TRUE);
+  jpeg_set_quality(&cinfo, std::clamp(source.quality, 1, 100), TRUE);
   cinfo.density_unit = 1;
-  cinfo.X_density = static_cast<UINT16>(std::clamp<long>(image.GetXDPI(), 1, 65535));
-  cinfo.Y_density = static_cast<UINT16>(std::clamp<long>(image.GetYDPI(), 1, 65535));
-  const std::vector<uint8_t>& exif = image.GetExif();
-  const bool writeExif = !exif.empty() && exif.size() <= kMaxMarkerData;
+  cinfo.X_density = static_cast<UINT16>(std::clamp<long>(source.xdpi, 1, 65535));
+  cinfo.Y_density = static_cast<UINT16>(std::clamp<long>(source.ydpi, 1, 65535));
+  const bool writeExif = source.exif && !source.exif->empty() && source.exif->size() <= kMaxMarkerData;
   // An EXIF file starts with its APP1 block; the JFIF block would stand in front of it.
   if (writeExif) cinfo.write_JFIF_header = FALSE;
   jpeg_start_compress(&cinfo, TRUE);
-  if (writeExif) jpeg_write_marker(&cinfo, kExifMarker, exif.data(), static_cast<unsigned>(exif.size()));
+  if (writeExif)
+    jpeg_write_marker(&cinfo, kExifMarker, source.exif->data(), static_cast<unsigned>(source.exif->size()));
 
   JSAMPROW rows[kRowsPerCall];
   while (cinfo.next_scanline < height) {
     const uint32_t line = cinfo.next_scanline;
     const uint32_t batch = std::min<uint32_t>(kRowsPerCall, height - line);
-    for (uint32_t i = 0; i < batch; ++i) {
-      uint8_t* row = image.GetBits(height - 1 - line - i);
-      if (!c.greyRows.empty()) {
-        // Grey palette in another order: write the palette's levels.
-        uint8_t* levels = c.greyRows.data() + static_cast<size_t>(i) * width;
-        for (uint32_t x = 0; x < width; ++x) levels[x] = image.GetPaletteColor(row[x]).red;
-        row = levels;
-      }
-      rows[i] = row;
-    }
+    for (uint32_t i = 0; i < batch; ++i) rows[i] = source.row(line + i, i);
     jpeg_write_scanlines(&cinfo, rows, batch);
   }
   jpeg_finish_compress(&cinfo);
@@ -371,9 +376,53 @@ bool CxImageJPG::Encode(CxImage& image, CxFile& file) {
     return false;
   }
   auto c = std::make_unique<Compressor>();
-  if (grey && !identityPalette) c->greyRows.resize(static_cast<size_t>(kRowsPerCall) * image.GetWidth());
-  if (encodeWithJump(*c, image, file, grey)) return true;
+  const uint32_t width = image.GetWidth();
+  const uint32_t height = image.GetHeight();
+  if (grey && !identityPalette) c->greyRows.resize(static_cast<size_t>(kRowsPerCall) * width);
+  EncodeSource source;
+  source.width = width;
+  source.height = height;
+  source.components = grey ? 1 : 3;
+  source.space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
+  source.quality = image.GetJpegQuality();
+  source.xdpi = image.GetXDPI();
+  source.ydpi = image.GetYDPI();
+  source.exif = &image.GetExif();
+  Compressor& compressor = *c;
+  source.row = [&](uint32_t line, uint32_t slot) -> JSAMPROW {
+    uint8_t* row = image.GetBits(height - 1 - line);
+    if (compressor.greyRows.empty()) return row;
+    // Grey palette in another order: write the palette's levels.
+    uint8_t* levels = compressor.greyRows.data() + static_cast<size_t>(slot) * width;
+    for (uint32_t x = 0; x < width; ++x) levels[x] = image.GetPaletteColor(row[x]).red;
+    return levels;
+  };
+  if (encodeWithJump(*c, source, file)) return true;
   image.SetLastError(c->err.message[0] != '\0' ? c->err.message : "JPEG encoding failed");
+  return false;
+}
+
+bool CxImageJPG::EncodeRgb32(const QImage& image, int quality, const std::vector<uint8_t>& exif, CxFile& file,
+                             std::string* error) {
+  if (image.isNull() || (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)) {
+    if (error) *error = "not a 32-bit picture";
+    return false;
+  }
+  auto c = std::make_unique<Compressor>();
+  EncodeSource source;
+  source.width = static_cast<uint32_t>(image.width());
+  source.height = static_cast<uint32_t>(image.height());
+  // 0xffRRGGBB words: B, G, R, X in memory on little-endian machines, X, R, G, B on big-endian ones.
+  source.components = 4;
+  source.space = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+  source.quality = quality;
+  source.exif = &exif;
+  // libjpeg only reads the rows it is given.
+  source.row = [&](uint32_t line, uint32_t) {
+    return const_cast<JSAMPROW>(image.constScanLine(static_cast<int>(line)));
+  };
+  if (encodeWithJump(*c, source, file)) return true;
+  if (error) *error = c->err.message[0] != '\0' ? c->err.message : "JPEG encoding failed";
   return false;
 }
 

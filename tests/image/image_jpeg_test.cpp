@@ -1,3 +1,4 @@
+#include "image/picture_file.h"
 #include "image_test_util.h"
 #include "tests/support/temp_home.h"
 
@@ -121,6 +122,35 @@ TEST(CxImageJpg, ExifSurvivesLoadAndSave) {
   std::vector<uint8_t> bmpBytes;
   ASSERT_TRUE(bmp.Encode(bmpBytes, CxImage::kTypeBmp));
   EXPECT_TRUE(CxImage(bmpBytes.data(), bmpBytes.size(), CxImage::kTypeBmp).GetExif().empty());
+}
+
+// A rendered (32-bit) picture is encoded from its own rows: the file must be byte for byte the one the
+// 24-bit CxImage path writes for the same pixels, with and without an EXIF block, at odd sizes too.
+TEST(CxImageJpg, RenderedPicturesSaveAsThroughTheContainer) {
+  QTemporaryDir dir;
+  for (const QSize size : {QSize(1600, 1200), QSize(17, 5), QSize(1, 1)}) {
+    for (const bool withExif : {false, true}) {
+      SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height() << (withExif ? " exif" : ""));
+      QImage rendered = randomImage(static_cast<uint32_t>(size.width()), static_cast<uint32_t>(size.height()), 24, 5)
+                            .ToQImage()
+                            .convertToFormat(QImage::Format_RGB32);
+      ASSERT_EQ(rendered.format(), QImage::Format_RGB32);
+      const std::vector<uint8_t> exif = withExif ? exifBlock() : std::vector<uint8_t>{};
+      const QString direct = dir.filePath(QStringLiteral("direct.jpg"));
+      ASSERT_TRUE(saveRenderedPicture(rendered, direct, exif));
+
+      CxImage container;
+      ASSERT_TRUE(container.CreateFromQImage(rendered));
+      container.SetJpegQuality(90);
+      container.SetExif(exif);
+      std::vector<uint8_t> expected;
+      ASSERT_TRUE(container.Encode(expected, CxImage::kTypeJpg));
+      const QByteArray written = test::readBytes(direct);
+      EXPECT_EQ(written,
+                QByteArray(reinterpret_cast<const char*>(expected.data()), static_cast<qsizetype>(expected.size())));
+      EXPECT_EQ(CxImage(direct, CxImage::kTypeJpg).GetExif(), exif);
+    }
+  }
 }
 
 TEST(CxImageJpg, FallbackAndHostileFiles) {
