@@ -89,5 +89,33 @@ TEST(ExportTool, WritesEveryFormAndAppendsUnderAGermanLocale) {
   EXPECT_EQ(rows[1][9], "Arc:" + QString::asprintf("%.2fmm", 180 * 100 * f * 62.83 / (10 * 360)));
 }
 
+// Labels carry the unit's name: hostile names (quotes, "]", the old separator, tabs, line breaks, other
+// scripts, an emoji) survive a first export and the append that reads them back, in every form.
+TEST(ExportTool, HostileUnitNamesSurviveTheAppend) {
+  QTemporaryDir dir;
+  const QString unit = QString::fromUtf8("O'Brien] ,;.? \"q\"\t\u00b0\u0416\u4e2d\u0641\U0001F600\nx");
+  const QString label = "L:" + QString::asprintf("%.3f", 100 * 0.02963) + unit;
+  for (const char* name : {"hostile.xls", "hostile.xlsx", "hostile.csv"}) {
+    SCOPED_TRACE(name);
+    const QString path = dir.filePath(name);
+    const QStringList args{"export", path, "--unit", unit, "line", "0", "0", "100", "0"};
+    ASSERT_EQ(runTool(args).status, 0);
+    const ToolRun again = runTool(args);
+    ASSERT_EQ(again.status, 0) << again.errors.toStdString();
+    QList<QStringList> rows;
+    if (QString(name).endsWith(".csv")) {
+      rows = TextSheetFile::decode(test::readBytes(path));
+    } else {
+      QString error;
+      const auto sheets = test::readIndependently(path, QString(name).endsWith("x"), &error);
+      ASSERT_TRUE(sheets) << error.toStdString();
+      for (int r = 0; r < static_cast<int>((*sheets)[0].rows.size()); ++r) rows << (*sheets)[0].rowTexts(r);
+    }
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[1][1], label);
+    EXPECT_EQ(rows[2][1], label);
+  }
+}
+
 }  // namespace
 }  // namespace lumivex
