@@ -346,6 +346,27 @@ TEST_F(WorkspaceTest, TwoWorkspacesKeepTheirOwnShapes) {
   EXPECT_EQ(saved.pixelColor(50, 75), QColor(255, 0, 0));   // b's rectangle is
 }
 
+// Four Points Angle, then Select: two lines already drawn give their angle, placed by the next click.
+TEST_F(WorkspaceTest, SelectAfterTheFourPointAngleMeasuresTwoLines) {
+  ImageWorkspace& w = open(picture("lines.bmp", {640, 480}));
+  menu(w, 1257, 1258);
+  clickAt(w, {100, 100});
+  clickAt(w, {300, 100});
+  clickAt(w, {400, 50});
+  clickAt(w, {400, 250});
+  menu(w, 1138, 1334);
+  QTest::mouseClick(w.button(1137), Qt::LeftButton);
+  clickAt(w, {200, 100});
+  clickAt(w, {400, 150});
+  ShapeList& shapes = w.canvas()->controller().shapes();
+  ASSERT_EQ(shapes.count(), 3);
+  EXPECT_EQ(shapes.at(2).kind, ShapeKind::FourPointAngle);
+  EXPECT_EQ(shapes.at(2).labels, QStringList{QStringLiteral("90.00°")});
+  clickAt(w, {500, 300});
+  EXPECT_EQ(shapes.at(2).points[4], QPoint(500, 300));
+  EXPECT_FALSE(w.canvas()->controller().inCycle());
+}
+
 TEST_F(WorkspaceTest, MagnifierDialogAndLens) {
   EXPECT_EQ((MeasureCanvas::Lens{30, 200}.sourceSide()), 60);
   EXPECT_EQ((MeasureCanvas::Lens{20, 100}.sourceSide()), 50);
