@@ -138,12 +138,9 @@ void FrameComposer::drawDecorations(QImage& image) {
     suffix = secondsSuffix_;
   }
   const QSize size = image.size();
-  // The painter exists only while an overlay needs it; crosshair and labels are plain pixel work, so a
-  // frame without overlays allocates nothing.
-  if (live) {
-    QPainter painter(&image);
-    live->draw(painter, size, sx, sy);
-  }
+  // Crosshair and labels are plain pixel work and the overlays open a painter only when they need one,
+  // so a frame whose overlays have not changed allocates nothing.
+  if (live) live->drawOnFrame(image, sx, sy);
   if (timeStamp_.load()) {
     const QDateTime now = QDateTime::currentDateTime();
     const qint64 second = now.toSecsSinceEpoch();
@@ -170,10 +167,7 @@ void FrameComposer::drawDecorations(QImage& image) {
     for (int x = 0; x < size.width(); ++x) row[x] = 0xffffffffu;
     for (int y = 0; y < size.height(); ++y) reinterpret_cast<std::uint32_t*>(image.scanLine(y))[cx] = 0xffffffffu;
   }
-  if (comparison) {
-    QPainter painter(&image);
-    comparison->draw(painter, size, sx, sy);
-  }
+  if (comparison) comparison->drawOnFrame(image, sx, sy);
   const int seconds = recordingSeconds_.load();
   if (seconds > 0) {
     if (seconds != secondsShown_) {

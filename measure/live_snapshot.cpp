@@ -9,6 +9,10 @@
 #include <algorithm>
 #include <cmath>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace lumivex {
 namespace {
 
@@ -201,6 +205,33 @@ void drawComparisonObject(QPainter& painter, const ComparisonObject& o, double s
 
 }  // namespace
 
+namespace {
+
+// What the shapes layer caches: the finished shapes.
+auto settledShapes(const LiveSnapshot& s, double sx, double sy) {
+  return [&s, sx, sy](QPainter& layer) {
+    LiveSnapshot settled;
+    settled.shapes = s.shapes;
+    settled.decimals = s.decimals;
+    settled.unitName = s.unitName;
+    drawLiveShapes(layer, settled, sx, sy);
+  };
+}
+
+// The record being placed and the rubber bands change with every move: drawn directly.
+void drawMovingShapes(QPainter& painter, const LiveSnapshot& s, double sx, double sy) {
+  if (!s.active && s.feedback.isEmpty()) return;
+  LiveSnapshot moving;
+  moving.active = s.active;
+  moving.feedback = s.feedback;
+  moving.style = s.style;
+  moving.decimals = s.decimals;
+  moving.unitName = s.unitName;
+  drawLiveShapes(painter, moving, sx, sy);
+}
+
+}  // namespace
+
 void drawLiveShapes(QPainter& painter, const LiveSnapshot& snapshot, double sx, double sy) {
   const ShapeTransform transform = ShapeTransform::zoomed(sx, sy);
   const TotalFormat total{snapshot.decimals, snapshot.unitName};
@@ -257,56 +288,134 @@ std::shared_ptr<const LiveSnapshot> LiveSnapshotSlot::current() const {
   return snapshot_;
 }
 
+// Qt's premultiplied scaling of the four channels of x by a/255.
+inline std::uint32_t byteMul(std::uint32_t x, std::uint32_t a) {
+  std::uint32_t t = (x & 0xff00ffu) * a;
+  t = ((t + ((t >> 8) & 0xff00ffu) + 0x800080u) >> 8) & 0xff00ffu;
+  x = ((x >> 8) & 0xff00ffu) * a;
+  x = (x + ((x >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
+  return x | t;
+}
+
+// Source-over of n premultiplied pixels onto opaque ones, four at a time where SSE2 is there.
+void blendRun(const std::uint32_t* src, std::uint32_t* dst, int n) {
+  int i = 0;
+#ifdef __SSE2__
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i full = _mm_set1_epi32(255);
+  const __m128i half = _mm_set1_epi16(0x80);
+  const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xff000000u));
+  // The 16-bit form of byteMul: (x + (x >> 8) + 0x80) >> 8 per channel.
+  const auto mul = [half](__m128i x, __m128i a) {
+    x = _mm_mullo_epi16(x, a);
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), half), 8);
+  };
+  for (; i + 4 <= n; i += 4) {
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    // Four clear pixels leave the frame as it is; four opaque ones replace it.
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(s, zero)) == 0xffff) continue;
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(s, opaque), opaque)) == 0xffff) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), s);
+      continue;
+    }
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+    __m128i inv = _mm_sub_epi32(full, _mm_srli_epi32(s, 24));
+    inv = _mm_or_si128(inv, _mm_slli_epi32(inv, 16));  // each pixel's factor in both 16-bit halves
+    const __m128i lo = mul(_mm_unpacklo_epi8(d, zero), _mm_unpacklo_epi32(inv, inv));
+    const __m128i hi = mul(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi32(inv, inv));
+    const __m128i out = _mm_or_si128(_mm_add_epi8(s, _mm_packus_epi16(lo, hi)), opaque);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), out);
+  }
+#endif
+  for (; i < n; ++i) {
+    const std::uint32_t s = src[i];
+    dst[i] = 0xff000000u | (s + byteMul(dst[i], 255 - (s >> 24)));
+  }
+}
+
+template <typename Render>
+void OverlayLayer::refresh(std::uint64_t revision, QSize area, double sx, double sy, Render render) {
+  if (valid_ && revision == revision_ && area == area_ && sx == sx_ && sy == sy_) return;
+  if (image_.size() != area) image_ = QImage(area, QImage::Format_ARGB32_Premultiplied);
+  image_.fill(Qt::transparent);
+  {
+    QPainter layer(&image_);
+    render(layer);
+  }
+  // Only what holds anything is blended on each frame: its bounds for a painter, its runs for blendOnto.
+  int top = area.height(), bottom = -1, left = area.width(), right = -1;
+  runs_.clear();
+  // Gaps shorter than this are blended through (a transparent pixel blends to itself): fewer, longer
+  // runs blend faster than many short ones.
+  constexpr int kGap = 8;
+  for (int y = 0; y < image_.height(); ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(image_.constScanLine(y));
+    const int width = image_.width();
+    for (int x = 0; x < width;) {
+      if (row[x] == 0) {
+        ++x;
+        continue;
+      }
+      const int first = x;
+      int last = x;
+      for (int gap = 0; x < width && gap < kGap; ++x) {
+        if (row[x] == 0) {
+          ++gap;
+        } else {
+          gap = 0;
+          last = x;
+        }
+      }
+      runs_.push_back(Run{y, first, last});
+      x = last + 1;
+      top = std::min(top, y);
+      bottom = y;
+      left = std::min(left, first);
+      right = std::max(right, last);
+    }
+  }
+  used_ = bottom < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+  valid_ = true;
+  revision_ = revision;
+  area_ = area;
+  sx_ = sx;
+  sy_ = sy;
+}
+
 template <typename Render>
 void OverlayLayer::blend(QPainter& painter, std::uint64_t revision, QSize area, double sx, double sy, Render render) {
-  if (!valid_ || revision != revision_ || area != area_ || sx != sx_ || sy != sy_) {
-    if (image_.size() != area) image_ = QImage(area, QImage::Format_ARGB32_Premultiplied);
-    image_.fill(Qt::transparent);
-    {
-      QPainter layer(&image_);
-      render(layer);
-    }
-    // Only the rows and columns that hold anything are blended on each frame.
-    int top = area.height(), bottom = -1, left = area.width(), right = -1;
-    for (int y = 0; y < image_.height(); ++y) {
-      const auto* row = reinterpret_cast<const std::uint32_t*>(image_.constScanLine(y));
-      for (int x = 0; x < image_.width(); ++x) {
-        if (row[x] == 0) continue;
-        top = std::min(top, y);
-        bottom = y;
-        left = std::min(left, x);
-        right = std::max(right, x);
-      }
-    }
-    used_ = bottom < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
-    valid_ = true;
-    revision_ = revision;
-    area_ = area;
-    sx_ = sx;
-    sy_ = sy;
-  }
+  refresh(revision, area, sx, sy, render);
   if (!used_.isEmpty()) painter.drawImage(used_.topLeft(), image_, used_);
+}
+
+template <typename Render>
+void OverlayLayer::blendOnto(QImage& frame, std::uint64_t revision, double sx, double sy, Render render) {
+  refresh(revision, frame.size(), sx, sy, render);
+  if (used_.isEmpty()) return;
+  // Source-over of the premultiplied layer onto the opaque frame, as the raster painter blends it.
+  const uchar* srcBits = image_.constBits();
+  uchar* dstBits = frame.bits();  // detaches once, not per run
+  const qsizetype srcStride = image_.bytesPerLine(), dstStride = frame.bytesPerLine();
+  for (const Run& run : runs_) {
+    blendRun(reinterpret_cast<const std::uint32_t*>(srcBits + run.y * srcStride) + run.first,
+             reinterpret_cast<std::uint32_t*>(dstBits + run.y * dstStride) + run.first, run.last - run.first + 1);
+  }
 }
 
 void LiveShapesOverlay::draw(QPainter& painter, const QSize& area, double scaleX, double scaleY) {
   const std::shared_ptr<const LiveSnapshot> s = slot_->current();
   if (!s) return;
-  layer_.blend(painter, s->shapesRevision, area, scaleX, scaleY, [&](QPainter& layer) {
-    LiveSnapshot settled;
-    settled.shapes = s->shapes;
-    settled.decimals = s->decimals;
-    settled.unitName = s->unitName;
-    drawLiveShapes(layer, settled, scaleX, scaleY);
-  });
-  // The record being placed and the rubber bands change with every move: drawn directly.
+  layer_.blend(painter, s->shapesRevision, area, scaleX, scaleY, settledShapes(*s, scaleX, scaleY));
+  drawMovingShapes(painter, *s, scaleX, scaleY);
+}
+
+void LiveShapesOverlay::drawOnFrame(QImage& frame, double scaleX, double scaleY) {
+  const std::shared_ptr<const LiveSnapshot> s = slot_->current();
+  if (!s) return;
+  layer_.blendOnto(frame, s->shapesRevision, scaleX, scaleY, settledShapes(*s, scaleX, scaleY));
   if (!s->active && s->feedback.isEmpty()) return;
-  LiveSnapshot moving;
-  moving.active = s->active;
-  moving.feedback = s->feedback;
-  moving.style = s->style;
-  moving.decimals = s->decimals;
-  moving.unitName = s->unitName;
-  drawLiveShapes(painter, moving, scaleX, scaleY);
+  QPainter painter(&frame);
+  drawMovingShapes(painter, *s, scaleX, scaleY);
 }
 
 void LiveComparisonOverlay::draw(QPainter& painter, const QSize& area, double scaleX, double scaleY) {
@@ -314,6 +423,14 @@ void LiveComparisonOverlay::draw(QPainter& painter, const QSize& area, double sc
   if (!s) return;
   layer_.blend(painter, s->comparisonRevision, area, scaleX, scaleY,
                [&](QPainter& layer) { drawLiveComparison(layer, *s, area, scaleX, scaleY); });
+}
+
+void LiveComparisonOverlay::drawOnFrame(QImage& frame, double scaleX, double scaleY) {
+  const std::shared_ptr<const LiveSnapshot> s = slot_->current();
+  if (!s) return;
+  const QSize area = frame.size();
+  layer_.blendOnto(frame, s->comparisonRevision, scaleX, scaleY,
+                   [&](QPainter& layer) { drawLiveComparison(layer, *s, area, scaleX, scaleY); });
 }
 
 }  // namespace lumivex

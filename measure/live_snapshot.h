@@ -84,14 +84,28 @@ class OverlayLayer {
   // Draws the layer onto the painter, re-rendering it with `render` when the key changed.
   template <typename Render>
   void blend(QPainter& painter, std::uint64_t revision, QSize area, double sx, double sy, Render render);
+  // The same straight onto an RGB32 frame, without a painter: nothing is allocated unless the layer
+  // has to be rendered again.
+  template <typename Render>
+  void blendOnto(QImage& frame, std::uint64_t revision, double sx, double sy, Render render);
 
  private:
+  template <typename Render>
+  void refresh(std::uint64_t revision, QSize area, double sx, double sy, Render render);
+
   QImage image_;
   bool valid_ = false;
   std::uint64_t revision_ = 0;
   QSize area_;
   double sx_ = 0, sy_ = 0;
   QRect used_;  // the part that holds anything
+  // The stretches of a row that hold anything: what blendOnto touches.
+  struct Run {
+    int y = 0;
+    int first = 0;
+    int last = 0;
+  };
+  std::vector<Run> runs_;
 };
 
 // The two frame overlays of the live view: shapes before the time stamp and cross line, the scale,
@@ -100,6 +114,7 @@ class LiveShapesOverlay : public FrameOverlay {
  public:
   explicit LiveShapesOverlay(std::shared_ptr<LiveSnapshotSlot> slot) : slot_(std::move(slot)) {}
   void draw(QPainter& painter, const QSize& area, double scaleX, double scaleY) override;
+  void drawOnFrame(QImage& frame, double scaleX, double scaleY) override;
 
  private:
   std::shared_ptr<LiveSnapshotSlot> slot_;
@@ -110,6 +125,7 @@ class LiveComparisonOverlay : public FrameOverlay {
  public:
   explicit LiveComparisonOverlay(std::shared_ptr<LiveSnapshotSlot> slot) : slot_(std::move(slot)) {}
   void draw(QPainter& painter, const QSize& area, double scaleX, double scaleY) override;
+  void drawOnFrame(QImage& frame, double scaleX, double scaleY) override;
 
  private:
   std::shared_ptr<LiveSnapshotSlot> slot_;
