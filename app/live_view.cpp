@@ -19,6 +19,7 @@
 #include "measure/shape_renderer.h"
 #include "measure/values_dialog.h"
 #include "widgets/magnifier_box.h"
+#include "widgets/skin_renderer.h"
 
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -30,56 +31,6 @@
 namespace lumivex {
 namespace {
 
-// The canvas tool whose click sequence a live tool follows.
-std::optional<ToolMode> canvasModeOf(LiveTool tool) {
-  switch (tool) {
-    case LiveTool::Line:
-      return ToolMode::Line;
-    case LiveTool::DotLine:
-      return ToolMode::DotLine;
-    case LiveTool::ParallelLine:
-      return ToolMode::ParallelLine;
-    case LiveTool::ContinuousLine:
-      return ToolMode::ContinuousLine;
-    case LiveTool::Rectangle:
-      return ToolMode::Rectangle;
-    case LiveTool::Polygon:
-      return ToolMode::Polygon;
-    case LiveTool::RadiusCircle:
-      return ToolMode::RadiusCircle;
-    case LiveTool::DiameterCircle:
-      return ToolMode::DiameterCircle;
-    case LiveTool::ThreePointCircle:
-      return ToolMode::ThreePointCircle;
-    case LiveTool::TwoCircles:
-      return ToolMode::TwoCircles;
-    case LiveTool::Angle:
-      return ToolMode::Angle;
-    case LiveTool::FourPointAngle:
-      return ToolMode::FourPointAngle;
-    case LiveTool::CircleLabel:
-      return ToolMode::CircleLabel;
-    case LiveTool::SquareLabel:
-      return ToolMode::SquareLabel;
-    case LiveTool::Text:
-      return ToolMode::Text;
-    case LiveTool::Arc:
-      return ToolMode::Arc;
-    case LiveTool::AutoCircle:
-      return ToolMode::AutoCircle;
-    case LiveTool::AutoLineLength2:
-      return ToolMode::AutoLineLength2;
-    case LiveTool::AutoArc:
-      return ToolMode::AutoArc;
-    case LiveTool::AutoLineSpacing:
-      return ToolMode::AutoLineSpacing;
-    case LiveTool::AutoAngle:
-      return ToolMode::AutoAngle;
-    default:
-      return std::nullopt;
-  }
-}
-
 // The live code of a record the canvas made (the inverse of liveToolToShapeKind).
 int liveCodeOf(ShapeKind kind) {
   for (int code = 1; code <= 25; ++code) {
@@ -87,11 +38,6 @@ int liveCodeOf(ShapeKind kind) {
     if (tool && liveToolToShapeKind(*tool) == kind) return code;
   }
   return static_cast<int>(kind);
-}
-
-// Video rows per frame row: a 1280 x 1024 frame is shown 512 rows tall.
-double frameRowsPerVideoRow(int width, int height) {
-  return (width == 1280 && height == 1024) ? height / 512.0 : height / 480.0;
 }
 
 QString currentUnit() { return knownUnit(calibrationState().unitName.text()); }
@@ -238,7 +184,9 @@ bool LiveView::handleVideoEvent(CanvasEvent event, CanvasButton button, QPoint p
   syncCanvas();
   canvasMouse_ = p;
   if (event == CanvasEvent::Move) updateMagnifier(p);
-  if (handleComparisonDrag(event, button, p)) {
+  const bool dragged = handleComparisonDrag(event, button, p);
+  updateGripCursor(p);
+  if (dragged) {
     publish();
     return true;
   }
@@ -251,7 +199,7 @@ bool LiveView::handleVideoEvent(CanvasEvent event, CanvasButton button, QPoint p
     publish();
     return true;
   }
-  if (!canvasModeOf(canvasTool_)) return true;
+  if (!liveToolCanvasMode(canvasTool_)) return true;
   const bool changed = canvas_.handle(event, button, p);
   collectFinished();
   if (changed) publish();
@@ -289,7 +237,7 @@ void LiveView::syncCanvas() {
   canvasTool_ = tool;
   canvasCalibration_ = calibration;
   rulerStart_.reset();
-  const std::optional<ToolMode> mode = canvasModeOf(tool);
+  const std::optional<ToolMode> mode = liveToolCanvasMode(tool);
   canvas_.setTool(mode ? CanvasTool{*mode, kMeasureFlagMeasure} : CanvasTool{});
   if (calibration) canvas_.setCalibrationMode(true);
   collectFinished();
@@ -522,6 +470,15 @@ void LiveView::updateMagnifier(QPoint video) {
   } else {
     box->setCentre(centre);
   }
+}
+
+void LiveView::updateGripCursor(QPoint video) {
+  const bool grip = drag_.has_value() || (!comparisons_.isEmpty() && !canvas_.inCycle() && !rulerStart_ &&
+                                          hitComparison(comparisons_, video).has_value());
+  if (grip == gripCursor_) return;
+  gripCursor_ = grip;
+  controls_.videoArea()->setCursor(
+      SkinRenderer::cursor(grip ? QStringLiteral("cursor-386.svg") : QStringLiteral("cursor-258.svg"), QPoint(16, 16)));
 }
 
 void LiveView::burnIn(QPainter& painter, double scale, bool crossLine) const {

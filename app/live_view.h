@@ -101,6 +101,8 @@ class LiveView : private CanvasHost {
   void recomputeOverlay();
   void rebuildDrawn();
   void updateMagnifier(QPoint video);
+  // The move cursor over what a left click would drag, the measuring cursor elsewhere.
+  void updateGripCursor(QPoint video);
   void publish();
   double unitFactor() const;
   double rate() const;
@@ -129,6 +131,7 @@ class LiveView : private CanvasHost {
   QPoint canvasMouse_;
   QImage frameImage_;  // the measurement frame for the magnifier
   bool magnifierFed_ = false;
+  bool gripCursor_ = false;
   std::shared_ptr<const LiveOverlayScale> overlayShared_;
 
   std::shared_ptr<LiveSnapshotSlot> slot_;

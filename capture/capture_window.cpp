@@ -419,6 +419,7 @@ ProcAmp* CaptureWindow::procAmp() {
 
 void CaptureWindow::fullScreenChanged(bool on, QSize area) {
   composer_.setArea(area, !on);
+  composer_.setFullScreen(on);
   composer_.setScale(area.width() / double(kVideoAreaSize.width()), area.height() / double(kVideoAreaSize.height()));
 }
 

@@ -43,6 +43,11 @@ void FrameComposer::setScale(double scaleX, double scaleY) {
   scaleY_ = scaleY;
 }
 
+void FrameComposer::setFullScreen(bool on) {
+  std::lock_guard lock(mutex_);
+  fullScreen_ = on;
+}
+
 void FrameComposer::setLiveOverlay(std::shared_ptr<FrameOverlay> overlay) {
   std::lock_guard lock(mutex_);
   liveOverlay_ = std::move(overlay);
@@ -87,6 +92,7 @@ void FrameComposer::compose(const std::uint8_t* topDown, int width, int height, 
   {
     std::lock_guard lock(mutex_);
     area_ = pendingArea_;
+    areaFullScreen_ = fullScreen_;
     if (!area_.isValid() || area_.isEmpty()) return;
     slot = pickBackBuffer();
   }
@@ -103,9 +109,11 @@ void FrameComposer::compose(const std::uint8_t* topDown, int width, int height, 
       xOffsets_[static_cast<std::size_t>(x)] = static_cast<int>(static_cast<std::int64_t>(x) * width / areaW) * 3;
     tableSourceWidth_ = width;
   }
-  // A tall picture is drawn 32 lines taller than the area (at any area size), its bottom falling outside.
+  // A tall picture is drawn 32 lines taller than the area in the normal window, its bottom falling
+  // outside; on the full screen it is drawn whole.
   const int tallExtra = kTallPictureAreaHeight - kVideoAreaSize.height();
-  const int destH = isTallPicture(QSize(width, height)) ? areaH + tallExtra : areaH;
+  const bool tall = isTallPicture(QSize(width, height));
+  const int destH = tall && !areaFullScreen_ ? areaH + tallExtra : areaH;
   const int* xo = xOffsets_.data();
   for (int y = 0; y < areaH; ++y) {
     const int sy = static_cast<int>(static_cast<std::int64_t>(y) * height / destH);
@@ -116,14 +124,15 @@ void FrameComposer::compose(const std::uint8_t* topDown, int width, int height, 
       dst[x] = 0xff000000u | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
     }
   }
-  drawDecorations(image);
+  // The overlays follow the rows as drawn: 512 video rows over destH picture rows for a tall frame.
+  drawDecorations(image, tall ? destH / double(kTallPictureAreaHeight) : 0.0);
 
   std::lock_guard lock(mutex_);
   front_ = slot;
   blank_ = QImage();
 }
 
-void FrameComposer::drawDecorations(QImage& image) {
+void FrameComposer::drawDecorations(QImage& image, double tallScaleY) {
   std::shared_ptr<FrameOverlay> live;
   std::shared_ptr<FrameOverlay> comparison;
   double sx = 1.0;
@@ -134,7 +143,7 @@ void FrameComposer::drawDecorations(QImage& image) {
     live = liveOverlay_;
     comparison = comparisonOverlay_;
     sx = scaleX_;
-    sy = scaleY_;
+    sy = tallScaleY > 0 ? tallScaleY : scaleY_;
     suffix = secondsSuffix_;
   }
   const QSize size = image.size();

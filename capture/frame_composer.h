@@ -32,6 +32,9 @@ class FrameComposer {
   // GUI thread (looks up the "Seconds" text).
   void setRecordingSeconds(int seconds);
   void setScale(double scaleX, double scaleY);
+  // A 1280 x 1024 frame is shown 512 rows tall: cut to the area's height in the normal window, whole
+  // on the full screen (where the overlays' vertical scale is then height / 512).
+  void setFullScreen(bool on);
   void setLiveOverlay(std::shared_ptr<FrameOverlay> overlay);
   void setComparisonOverlay(std::shared_ptr<FrameOverlay> overlay);
   // Drops every picture (graph released).
@@ -45,7 +48,7 @@ class FrameComposer {
 
  private:
   int pickBackBuffer();
-  void drawDecorations(QImage& image);
+  void drawDecorations(QImage& image, double tallScaleY);
   // Small text pictures, re-rendered only when their text changes (once a second at most).
   static void renderLabel(QImage& label, const QString& text, QColor color, bool opaque);
   static void blitLabel(QImage& image, const QImage& label, int x, int y, bool opaque);
@@ -58,11 +61,13 @@ class FrameComposer {
   QString secondsSuffix_;
   double scaleX_ = 1.0;
   double scaleY_ = 1.0;
+  bool fullScreen_ = false;
   std::shared_ptr<FrameOverlay> liveOverlay_;
   std::shared_ptr<FrameOverlay> comparisonOverlay_;
 
   // Frame thread only.
   QSize area_;
+  bool areaFullScreen_ = false;
   std::vector<int> xOffsets_;
   int tableSourceWidth_ = 0;
   qint64 stampSecond_ = -1;

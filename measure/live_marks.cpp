@@ -1,5 +1,6 @@
 #include "measure/live_marks.h"
 
+#include "core/video_geometry.h"
 #include "measure/units.h"
 
 #include <cmath>
@@ -54,6 +55,10 @@ double liveSizeFactor(int width, int height) {
   if (width == 1280 && (height == 960 || height == 1024)) return 2.0;
   if (width == 640 && height == 480) return 1.0;
   return 0.5;
+}
+
+double frameRowsPerVideoRow(int width, int height) {
+  return height / double(isTallPicture(QSize(width, height)) ? kTallPictureAreaHeight : kVideoAreaSize.height());
 }
 
 double overlayVideoPixelSize(const QString& unit, double rate, int width, int height) {

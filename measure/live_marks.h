@@ -23,6 +23,10 @@ CaptureClass captureClassOf(int width);
 // 480), 0.5 otherwise.
 double liveSizeFactor(int width, int height);
 
+// Frame rows per video row: H / 480, or H / 512 for a 1280 x 1024 frame, which the video area shows 512
+// rows tall.
+double frameRowsPerVideoRow(int width, int height);
+
 // The real length of one video pixel of the overlays: factor(unit) x 10 x k / rate, and of one pixel of
 // a full-size still: factor(unit) x 10 / rate. One rule for every size, so the overlays agree with the
 // live unit factor the measurements use (also at 320 x 240, where k is 0.5).

@@ -86,4 +86,53 @@ std::optional<ShapeKind> liveToolToShapeKind(LiveTool tool) {
   return std::nullopt;
 }
 
+std::optional<ToolMode> liveToolCanvasMode(LiveTool tool) {
+  switch (tool) {
+    case LiveTool::Line:
+      return ToolMode::Line;
+    case LiveTool::DotLine:
+      return ToolMode::DotLine;
+    case LiveTool::ParallelLine:
+      return ToolMode::ParallelLine;
+    case LiveTool::ContinuousLine:
+      return ToolMode::ContinuousLine;
+    case LiveTool::Rectangle:
+      return ToolMode::Rectangle;
+    case LiveTool::Polygon:
+      return ToolMode::Polygon;
+    case LiveTool::RadiusCircle:
+      return ToolMode::RadiusCircle;
+    case LiveTool::DiameterCircle:
+      return ToolMode::DiameterCircle;
+    case LiveTool::ThreePointCircle:
+      return ToolMode::ThreePointCircle;
+    case LiveTool::TwoCircles:
+      return ToolMode::TwoCircles;
+    case LiveTool::Angle:
+      return ToolMode::Angle;
+    case LiveTool::FourPointAngle:
+      return ToolMode::FourPointAngle;
+    case LiveTool::CircleLabel:
+      return ToolMode::CircleLabel;
+    case LiveTool::SquareLabel:
+      return ToolMode::SquareLabel;
+    case LiveTool::Text:
+      return ToolMode::Text;
+    case LiveTool::Arc:
+      return ToolMode::Arc;
+    case LiveTool::AutoCircle:
+      return ToolMode::AutoCircle;
+    case LiveTool::AutoLineLength2:
+      return ToolMode::AutoLineLength2;
+    case LiveTool::AutoArc:
+      return ToolMode::AutoArc;
+    case LiveTool::AutoLineSpacing:
+      return ToolMode::AutoLineSpacing;
+    case LiveTool::AutoAngle:
+      return ToolMode::AutoAngle;
+    default:
+      return std::nullopt;
+  }
+}
+
 }  // namespace lumivex

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "measure/canvas_tool.h"
 #include "measure/measure_shape.h"
 
 #include <optional>
@@ -62,5 +63,9 @@ bool emptiesPendingPoints(LiveTool tool);
 // drawn by the canvas renderer (with its kind replaced) while it keeps its live code. nullopt for tools
 // that make no record of their own: none, the ellipse and the comparison tools.
 std::optional<ShapeKind> liveToolToShapeKind(LiveTool tool);
+
+// The canvas tool whose click sequence a live tool follows; nullopt for the tools without clicks of
+// their own (none, the ellipse and the comparison tools).
+std::optional<ToolMode> liveToolCanvasMode(LiveTool tool);
 
 }  // namespace lumivex

@@ -1,12 +1,14 @@
 // Live measuring through the real main window, beyond the click sequences of live_view_test: the
-// automatic angle, the magnifier fed from the measurement frame, and the comparison dialogs refusing
-// bad values while staying open.
+// automatic angle, the scale graduations pixel by pixel, the comparison dialogs refusing bad values
+// while staying open, the magnifier fed from the measurement frame and the cursor over grips.
 #include "tests/app/live_window_fixture.h"
 
 #include "measure/live_snapshot.h"
 #include "measure/values_dialog.h"
 #include "widgets/magnifier_box.h"
+#include "widgets/skin_renderer.h"
 
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -186,6 +189,160 @@ TEST_F(LiveMeasuringTest, ScaleGraduationsMatchAnIndependentComputation) {
     command(1244);
     EXPECT_FALSE(view().overlayScale().scale);
   }
+}
+
+// Runs `act` on the modal dialog of the given id as soon as it is open (the event loop that opens it
+// runs the check); gives up with a failure after the wait deadline.
+void whenDialogOpens(const QString& dialogId, std::function<void(QDialog*)> act) {
+  auto* poll = new QTimer;
+  const QDeadlineTimer deadline(test::kWaitDeadlineMs);
+  QObject::connect(poll, &QTimer::timeout, [poll, dialogId, act = std::move(act), deadline] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog && dialog->objectName() == dialogId) {
+      poll->stop();
+      poll->deleteLater();
+      act(dialog);
+    } else if (deadline.hasExpired()) {
+      poll->stop();
+      poll->deleteLater();
+      ADD_FAILURE() << "dialog " << dialogId.toStdString() << " did not open";
+    }
+  });
+  poll->start(0);
+}
+
+// The comparison dialogs refuse bad values with a warning and stay open; good values close them.
+TEST_F(LiveMeasuringTest, ComparisonDialogsWarnAndStayOpen) {
+  window_->controls().magnificationEdit()->setText(QStringLiteral("20"));  // rate 10
+  struct Entry {
+    QList<QStringList> refused;  // each one warned about, the dialog still open
+    QStringList accepted;
+  };
+  // Types the values into the dialog's edits (in the given order of ids) and presses its OK button.
+  const auto script = [this](const QString& dialogId, const QStringList& editIds, const Entry& entry,
+                             const QString& warning, int* warned) {
+    whenDialogOpens(dialogId, [=, this](QDialog* dialog) {
+      auto* ok = dialog->findChild<QPushButton*>(QStringLiteral("1"));
+      const auto type = [&](const QStringList& values) {
+        for (int i = 0; i < editIds.size(); ++i) dialog->findChild<QLineEdit*>(editIds[i])->setText(values.value(i));
+        QTest::mouseClick(ok, Qt::LeftButton);
+      };
+      for (const QStringList& values : entry.refused) {
+        const std::size_t before = prompts_->messageTexts().size();
+        type(values);
+        const std::vector<QString> texts = prompts_->messageTexts();
+        if (texts.size() == before + 1 && texts.back() == warning && dialog->isVisible()) {
+          ++*warned;
+        } else {
+          ADD_FAILURE() << values.join(u',').toStdString() << " was not refused";
+        }
+      }
+      type(entry.accepted);
+      if (dialog->isVisible()) {
+        ADD_FAILURE() << entry.accepted.join(u',').toStdString() << " was refused";
+        dialog->reject();
+      }
+    });
+  };
+  const QString digital = QStringLiteral("Please enter digital!");
+
+  // Ruler (404): a positive finite length only.
+  int warned = 0;
+  const Entry ruler{{{"abc"}, {"0"}, {"-1"}, {"1e999"}, {""}}, {"1"}};
+  chooseTool(1212);
+  click({100, 100});
+  script(QStringLiteral("404"), {QStringLiteral("1246")}, ruler, digital, &warned);
+  click({200, 110});
+  EXPECT_EQ(warned, 5);
+  ASSERT_EQ(view().comparisons().size(), 1);
+  EXPECT_EQ(view().comparisons()[0].labels.value(0), QStringLiteral("L:1.000mm"));
+
+  // Angle gauge (1319): X 1..639, Y 1..480.
+  warned = 0;
+  const Entry gauge{{{"640", "100"}, {"0", "100"}, {"100", "481"}, {"100", "0"}, {"x", "100"}}, {"100", "100"}};
+  script(QStringLiteral("1319"), {QStringLiteral("1121"), QStringLiteral("1330")}, gauge,
+         QStringLiteral("Please enter digital X[1--639],Y[1--480]!"), &warned);
+  command(1141);
+  EXPECT_EQ(warned, 5);
+  ASSERT_EQ(view().comparisons().size(), 2);
+  EXPECT_EQ(view().comparisons()[1].points, (QList<QPoint>{{100, 100}, {100, 0}, {300, 100}}));
+  EXPECT_EQ(view().comparisons()[1].labels.value(0), QStringLiteral("90.00\u00B0"));
+
+  // Tolerance circle (407): three positive values.
+  warned = 0;
+  const Entry tolerance{{{"-1", "0.05", "0.05"}, {"1", "0", "0.05"}, {"1", "0.05", "-0.05"}, {"1", "a", "0.05"}},
+                        {"1.0", "0.05", "0.05"}};
+  script(QStringLiteral("407"), {QStringLiteral("411"), QStringLiteral("1122"), QStringLiteral("1123")}, tolerance,
+         digital, &warned);
+  command(1139);
+  EXPECT_EQ(warned, 4);
+  ASSERT_EQ(view().comparisons().size(), 3);
+  EXPECT_EQ(view().comparisons()[2].radii, (std::array<int, 3>{34, 2, 2}));
+}
+
+// A measurement frame whose pixels tell where they are: red = x / 8, green = y / 8.
+QImage codedFrame(QSize size) {
+  QImage frame(size, QImage::Format_RGB32);
+  for (int y = 0; y < size.height(); ++y) {
+    auto* row = reinterpret_cast<QRgb*>(frame.scanLine(y));
+    for (int x = 0; x < size.width(); ++x) row[x] = qRgb(x / 8, y / 8, 0);
+  }
+  return frame;
+}
+
+class LiveMagnifierTest : public LiveWindowFixture, public ::testing::WithParamInterface<QSize> {
+ protected:
+  QImage frame() const override { return codedFrame(GetParam()); }
+};
+
+// The magnifier shows the measurement frame around the cursor: x * W / 640, and y * H / 480 (H / 512 for
+// a 1280 x 1024 frame, which the video area shows 512 rows tall).
+TEST_P(LiveMagnifierTest, ShowsTheFrameAroundTheCursor) {
+  const QSize size = GetParam();
+  MagnifierBox* box = window_->controls().magnifier();
+  ASSERT_NE(box, nullptr);
+  chooseTool(1206);  // an automatic tool: grabs the measurement frame
+  ASSERT_EQ(view().measurementFrame().GetWidth(), static_cast<unsigned>(size.width()));
+  const double rowsPerVideoRow = size == QSize(1280, 1024) ? 1024 / 512.0 : size.height() / 480.0;
+  for (const QPoint video : {QPoint(100, 100), QPoint(320, 400), QPoint(600, 60)}) {
+    QTest::mouseMove(area(), video);
+    ASSERT_TRUE(test::waitUntil([&] { return box->grab().size() == box->size(); }));
+    const QImage shown = box->grab().toImage();
+    const QColor centre = shown.pixelColor(shown.width() / 2, shown.height() / 2);
+    const double fx = video.x() * size.width() / 640.0, fy = video.y() * rowsPerVideoRow;
+    EXPECT_NEAR(centre.red(), fx / 8, 1.01) << video.x() << "," << video.y();
+    EXPECT_NEAR(centre.green(), fy / 8, 1.01) << video.x() << "," << video.y();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, LiveMagnifierTest,
+                         ::testing::Values(QSize(640, 480), QSize(1280, 1024), QSize(1600, 1200)));
+
+// Over what a left click would drag the cursor becomes the move cursor (386), elsewhere the measuring
+// cursor (258) again.
+TEST_F(LiveMeasuringTest, MoveCursorOverComparisonGrips) {
+  window_->controls().magnificationEdit()->setText(QStringLiteral("20"));
+  view().askers().toleranceCircle = [](QWidget*, const QString&) -> std::optional<std::array<double, 3>> {
+    return std::array<double, 3>{1.0, 0.05, 0.05};
+  };
+  command(1139);
+  ASSERT_EQ(view().comparisons().size(), 1);
+  const auto looksLike = [this](const char* file) {
+    return area()->cursor().pixmap().toImage() ==
+           SkinRenderer::cursor(QString::fromLatin1(file), QPoint(16, 16)).pixmap().toImage();
+  };
+  EXPECT_TRUE(looksLike("cursor-258.svg"));
+  QTest::mouseMove(area(), {330, 245});
+  EXPECT_TRUE(looksLike("cursor-386.svg"));
+  QTest::mouseMove(area(), {50, 50});
+  EXPECT_TRUE(looksLike("cursor-258.svg"));
+  // Dragging keeps it, wherever the mouse goes.
+  QTest::mousePress(area(), Qt::LeftButton, {}, {320, 240});
+  QTest::mouseMove(area(), {100, 100});
+  EXPECT_TRUE(looksLike("cursor-386.svg"));
+  QTest::mouseRelease(area(), Qt::LeftButton, {}, {100, 100});
+  QTest::mouseMove(area(), {600, 400});
+  EXPECT_TRUE(looksLike("cursor-258.svg"));
 }
 
 }  // namespace
