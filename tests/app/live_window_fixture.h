@@ -65,8 +65,8 @@ class LiveWindowFixture : public ::testing::Test {
     prompts_ = scripted.get();
     previousPrompter_ = installPrompter(std::move(scripted));
     AppContext::current().store().ensureFirstRunDefaults();
-    AppContext::current().store().saveCalibratePrompt(0);
-    AppContext::current().store().saveLanguage(9, 0);
+    AppContext::current().store().saveCalibratePrompt(false);
+    AppContext::current().store().saveLanguage({PrimaryLanguage::English});
     const QImage picture = frame();
     captureState().width = picture.width();
     captureState().height = picture.height();
