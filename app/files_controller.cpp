@@ -8,6 +8,7 @@
 #include "core/capture_service.h"
 #include "core/control_ids.h"
 #include "core/localisation.h"
+#include "core/logging.h"
 #include "core/prompter.h"
 #include "core/settings_store.h"
 #include "core/write_failure_notice.h"
@@ -21,16 +22,9 @@
 
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QLoggingCategory>
 #include <QWidget>
 
 namespace lumivex {
-namespace {
-
-// What became of each file opened from the command line; an install check turns it on.
-Q_LOGGING_CATEGORY(lcOpen, "lumivex.open", QtInfoMsg)
-
-}  // namespace
 
 FilesController::FilesController(QWidget& window, MainControls& controls, CaptureService& capture, AppContext& context,
                                  SoundPlayer& sounds, RecordingController& recording, CameraController& camera)

@@ -1,16 +1,14 @@
 #include "app/startup_report.h"
 
 #include "core/localisation.h"
+#include "core/logging.h"
 #include "core/program_paths.h"
 #include "export/cad_drawing.h"
 
 #include <QFileInfo>
-#include <QLoggingCategory>
 
 namespace lumivex {
 namespace {
-
-Q_LOGGING_CATEGORY(lcStartup, "lumivex.startup", QtInfoMsg)
 
 QString fileLine(const char* what, const QString& path) {
   if (!path.isEmpty() && QFileInfo(path).isFile()) return QStringLiteral("%1: %2").arg(QLatin1String(what), path);

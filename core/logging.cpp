@@ -12,7 +12,11 @@ Q_LOGGING_CATEGORY(lcConnection, "lumivex.connection", QtCriticalMsg)
 Q_LOGGING_CATEGORY(lcCommands, "lumivex.commands", QtCriticalMsg)
 Q_LOGGING_CATEGORY(lcPlayer, "lumivex.player", QtCriticalMsg)
 Q_LOGGING_CATEGORY(lcSound, "lumivex.sound", QtCriticalMsg)
-Q_LOGGING_CATEGORY(lcInstance, "lumivex.instance", QtCriticalMsg)
+Q_LOGGING_CATEGORY(lcRecorder, "lumivex.recorder", QtCriticalMsg)
+Q_LOGGING_CATEGORY(lcOpen, "lumivex.open", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcStartup, "lumivex.startup", QtInfoMsg)
+// Shown by default: a second start could not hand its pictures over.
+Q_LOGGING_CATEGORY(lcInstance, "lumivex.instance", QtWarningMsg)
 
 LoggingEnabled::LoggingEnabled() { QLoggingCategory::setFilterRules(QStringLiteral("lumivex.*=true")); }
 

@@ -3,8 +3,9 @@
 #include <QLoggingCategory>
 
 // The program's logging categories, one per subsystem. A failure is logged once, as a warning, where it
-// happens. All are quiet by default (only critical messages show); QT_LOGGING_RULES turns them on, e.g.
-// QT_LOGGING_RULES="lumivex.*=true" or QT_LOGGING_RULES="lumivex.capture.warning=true".
+// happens. They are quiet by default (only critical messages show) except where the user has to act (see
+// core/logging.cpp); QT_LOGGING_RULES turns them on, e.g. QT_LOGGING_RULES="lumivex.*=true" or
+// QT_LOGGING_RULES="lumivex.capture.warning=true".
 namespace lumivex {
 
 Q_DECLARE_LOGGING_CATEGORY(lcCapture)     // lumivex.capture: the capture graph and its device
@@ -15,6 +16,9 @@ Q_DECLARE_LOGGING_CATEGORY(lcConnection)  // lumivex.connection: camera connecti
 Q_DECLARE_LOGGING_CATEGORY(lcCommands)    // lumivex.commands: the main window's command table
 Q_DECLARE_LOGGING_CATEGORY(lcPlayer)      // lumivex.player: the video player
 Q_DECLARE_LOGGING_CATEGORY(lcSound)       // lumivex.sound: the sound player
+Q_DECLARE_LOGGING_CATEGORY(lcRecorder)    // lumivex.recorder: each recording's frame counts when it closes
+Q_DECLARE_LOGGING_CATEGORY(lcOpen)        // lumivex.open: where each file opened from the command line went
+Q_DECLARE_LOGGING_CATEGORY(lcStartup)     // lumivex.startup: the resource files found at start (debug)
 Q_DECLARE_LOGGING_CATEGORY(lcInstance)    // lumivex.instance: pictures handed to the running instance
 
 // Turns every lumivex.* category on while alive (tests that check what is logged); restores the rules.

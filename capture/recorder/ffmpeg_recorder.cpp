@@ -1,6 +1,7 @@
 #include "capture/recorder/ffmpeg_recorder.h"
 
 #include "capture/recorder/avi_writer.h"
+#include "core/logging.h"
 
 #include <QtGlobal>
 
@@ -185,11 +186,11 @@ RecordingResult FfmpegRecorder::close() {
     if (result.error.isEmpty()) result.error = finishError;
   }
   writer_.reset();
-  qInfo("Recording %s closed: %lld frames written, %lld dropped (queue full), %lld scaled%s%s",
-        qPrintable(result.path.isEmpty() ? QStringLiteral("(removed, no frame)") : result.path),
-        static_cast<long long>(result.framesWritten), static_cast<long long>(result.framesDropped),
-        static_cast<long long>(result.framesResized),
-        result.error.isEmpty() ? "" : ", error: ", qPrintable(result.error));
+  qCInfo(lcRecorder, "Recording %s closed: %lld frames written, %lld dropped (queue full), %lld scaled%s%s",
+         qPrintable(result.path.isEmpty() ? QStringLiteral("(removed, no frame)") : result.path),
+         static_cast<long long>(result.framesWritten), static_cast<long long>(result.framesDropped),
+         static_cast<long long>(result.framesResized),
+         result.error.isEmpty() ? "" : ", error: ", qPrintable(result.error));
   return result;
 }
 
