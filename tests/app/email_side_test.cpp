@@ -7,6 +7,7 @@
 #include "library/thumbnail_strip.h"
 
 #include "tests/app/fake_capture_service.h"
+#include "tests/app/main_window_fixture.h"
 #include "tests/support/temp_home.h"
 
 #include <QApplication>
@@ -32,25 +33,11 @@ class RecordingTransport : public MailTransport {
   std::vector<MailMessage>& sent_;
 };
 
-class EmailSideTest : public ::testing::Test {
+class EmailSideTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
-    AppContext::initialise();
-    auto scripted = std::make_unique<ScriptedPrompter>();
-    prompts_ = scripted.get();
-    previousPrompter_ = installPrompter(std::move(scripted));
-    AppContext::current().store().ensureFirstRunDefaults();
-    AppContext::current().store().saveCalibratePrompt(false);
-    auto capture = std::make_unique<test::FakeCaptureService>();
-    capture->results = {CaptureService::ConnectResult::Connected};
-    window_ = std::make_unique<MainWindow>(AppContext::current(), StartOptions{}, std::move(capture));
-    window_->show();
-  }
-  void TearDown() override {
-    window_.reset();
-    QApplication::processEvents();
-    installPrompter(std::move(previousPrompter_));
-    AppContext::shutdown();
+    MainWindowFixture::SetUp();
+    openWindow();
   }
 
   void useTransport(MailOutcome outcome) {
@@ -63,11 +50,7 @@ class EmailSideTest : public ::testing::Test {
     window_->files().setMailEnvironment(environment);
   }
 
-  test::TempHome home_;
   QTemporaryDir dir_;
-  std::unique_ptr<Prompter> previousPrompter_;
-  ScriptedPrompter* prompts_ = nullptr;
-  std::unique_ptr<MainWindow> window_;
   std::vector<MailMessage> sent_;
 };
 

@@ -20,6 +20,7 @@
 #include "measure/calibration_file.h"
 #include "measure/calibration_state.h"
 #include "tests/app/fake_capture_service.h"
+#include "tests/app/main_window_fixture.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/wait_until.h"
 
@@ -63,35 +64,17 @@ QByteArray dibOf(const QImage& picture) {
   return dib;
 }
 
-class LiveViewTest : public ::testing::Test {
+class LiveViewTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
-    AppContext::initialise();
-    auto scripted = std::make_unique<ScriptedPrompter>();
-    prompts_ = scripted.get();
-    previousPrompter_ = installPrompter(std::move(scripted));
-    AppContext::current().store().ensureFirstRunDefaults();
-    AppContext::current().store().saveCalibratePrompt(false);
-    AppContext::current().store().saveLanguage({PrimaryLanguage::English});
-    captureState().width = 640;
-    captureState().height = 480;
+    MainWindowFixture::SetUp();
     calibrationState().unitName.assign(QStringLiteral("mm"));
     calibrationState().decimals = 3;
-
-    auto capture = std::make_unique<test::FakeCaptureService>();
-    capture->results = {Result::Connected};
-    capture->frameDib = dibOf(DemoScene::specimen(QSize(640, 480)));
-    capture_ = capture.get();
-    window_ = std::make_unique<MainWindow>(AppContext::current(), StartOptions{}, std::move(capture));
+    createWindow(
+        {.result = Result::Connected, .fakeRecorder = false, .frameDib = dibOf(DemoScene::specimen(QSize(640, 480)))});
     window_->liveTools().hooks().askText = [](QWidget*) -> std::optional<QString> { return QStringLiteral("Hi"); };
     window_->show();
     ASSERT_TRUE(test::waitUntil([this] { return capture_->running; }));
-  }
-  void TearDown() override {
-    window_.reset();
-    QApplication::processEvents();
-    installPrompter(std::move(previousPrompter_));
-    AppContext::shutdown();
   }
 
   LiveView& view() { return window_->liveView(); }
@@ -116,12 +99,6 @@ class LiveViewTest : public ::testing::Test {
     const LiveShapeList& list = window_->liveView().shapes();
     return list.isEmpty() ? -1 : static_cast<int>(list.at(list.count() - 1).kind);
   }
-
-  test::TempHome home_;
-  std::unique_ptr<Prompter> previousPrompter_;
-  ScriptedPrompter* prompts_ = nullptr;
-  test::FakeCaptureService* capture_ = nullptr;
-  std::unique_ptr<MainWindow> window_;
 };
 
 TEST_F(LiveViewTest, OnlyTheLiveAreaTakesInput) {

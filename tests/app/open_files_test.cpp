@@ -9,6 +9,7 @@
 #include "library/player/player_session.h"
 #include "library/player/player_window.h"
 #include "tests/app/fake_capture_service.h"
+#include "tests/app/main_window_fixture.h"
 #include "tests/library/fake_playback_graph.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/wait_until.h"
@@ -33,28 +34,13 @@ QByteArray aviBytes() {
 }
 
 // Files named on the command line, or handed over by a later start, reach the workspaces and the player.
-class OpenFilesTest : public ::testing::Test {
+class OpenFilesTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
-    AppContext::initialise();
-    auto scripted = std::make_unique<ScriptedPrompter>();
-    prompts_ = scripted.get();
-    previous_ = installPrompter(std::move(scripted));
-    AppContext::current().store().ensureFirstRunDefaults();
-    AppContext::current().store().saveCalibratePrompt(false);
-    captureState().width = 640;
-    captureState().height = 480;
-    auto capture = std::make_unique<test::FakeCaptureService>();
-    capture->results = {CaptureService::ConnectResult::Connected};
-    window_ = std::make_unique<MainWindow>(AppContext::current(), StartOptions{}, std::move(capture));
+    MainWindowFixture::SetUp();
+    createWindow();
     window_->files().setPlaybackGraphFactory(test::FakePlaybackGraph::factory(graph_));
     window_->show();
-  }
-  void TearDown() override {
-    window_.reset();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    installPrompter(std::move(previous_));
-    AppContext::shutdown();
   }
   QString picture(const QString& name) {
     QImage image(320, 240, QImage::Format_RGB888);
@@ -75,11 +61,7 @@ class OpenFilesTest : public ::testing::Test {
     return player != nullptr ? player->path() : QString();
   }
 
-  test::TempHome home_;
-  std::unique_ptr<Prompter> previous_;
-  ScriptedPrompter* prompts_ = nullptr;
   std::shared_ptr<test::FakeGraphScript> graph_ = std::make_shared<test::FakeGraphScript>();
-  std::unique_ptr<MainWindow> window_;
 };
 
 TEST_F(OpenFilesTest, VideosAreTakenByContentOrName) {

@@ -9,6 +9,7 @@
 #include "measure/calibration_state.h"
 #include "measure/measure_canvas.h"
 #include "tests/app/fake_capture_service.h"
+#include "tests/app/main_window_fixture.h"
 #include "tests/support/temp_home.h"
 #include "workspace/image_workspace.h"
 
@@ -21,28 +22,12 @@
 namespace lumivex {
 namespace {
 
-class PictureOpeningTest : public ::testing::Test {
+class PictureOpeningTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
-    AppContext::initialise();
-    auto scripted = std::make_unique<ScriptedPrompter>();
-    prompts_ = scripted.get();
-    previous_ = installPrompter(std::move(scripted));
-    AppContext::current().store().ensureFirstRunDefaults();
-    AppContext::current().store().saveCalibratePrompt(false);
-    captureState().width = 640;
-    captureState().height = 480;
+    MainWindowFixture::SetUp();
     calibrationState().decimals = 2;
-    auto capture = std::make_unique<test::FakeCaptureService>();
-    capture->results = {CaptureService::ConnectResult::Connected};
-    window_ = std::make_unique<MainWindow>(AppContext::current(), StartOptions{}, std::move(capture));
-    window_->show();
-  }
-  void TearDown() override {
-    window_.reset();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    installPrompter(std::move(previous_));
-    AppContext::shutdown();
+    openWindow();
   }
   QString picture(const QString& name) {
     QImage image(640, 480, QImage::Format_RGB888);
@@ -58,11 +43,6 @@ class PictureOpeningTest : public ::testing::Test {
     postAppEvent<OpenPictureEvent>(window_.get(), path);
     QApplication::sendPostedEvents(window_.get());
   }
-
-  test::TempHome home_;
-  std::unique_ptr<Prompter> previous_;
-  ScriptedPrompter* prompts_ = nullptr;
-  std::unique_ptr<MainWindow> window_;
 };
 
 TEST_F(PictureOpeningTest, EveryPictureGetsAWorkspaceOfItsOwn) {

@@ -19,6 +19,7 @@
 #include "library/thumbnail_strip.h"
 #include "media/sound_player.h"
 #include "tests/app/fake_capture_service.h"
+#include "tests/app/main_window_fixture.h"
 #include "tests/support/temp_home.h"
 #include "widgets/latch_button.h"
 
@@ -39,36 +40,18 @@ namespace {
 using Result = CaptureService::ConnectResult;
 using Preset = CaptureService::SizePreset;
 
-class RecordingTest : public ::testing::Test {
+class RecordingTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
-    AppContext::initialise();
-    auto scripted = std::make_unique<ScriptedPrompter>();
-    prompts_ = scripted.get();
-    previousPrompter_ = installPrompter(std::move(scripted));
-    AppContext::current().store().ensureFirstRunDefaults();
-    AppContext::current().store().saveCalibratePrompt(false);
-    AppContext::current().store().saveLanguage({PrimaryLanguage::English});
+    MainWindowFixture::SetUp();
     captureState().width = 1600;
     captureState().height = 1200;
     captureState().highResolutionModel = true;
     CompressionSettings::replace(CompressionSettings::defaults());
   }
-  void TearDown() override {
-    window_.reset();
-    QApplication::processEvents();
-    installPrompter(std::move(previousPrompter_));
-    AppContext::shutdown();
-  }
 
   MainWindow& open(Result result = Result::Connected) {
-    auto capture = std::make_unique<test::FakeCaptureService>();
-    capture->results = {result};
-    capture_ = capture.get();
-    StartOptions options;
-    recorder_ = std::make_shared<FakeRecorder>();
-    options.recorder = recorder_;
-    window_ = std::make_unique<MainWindow>(AppContext::current(), options, std::move(capture));
+    createWindow({.result = result, .fakeRecorder = true, .frameDib = {}});
     window_->sounds().setPlayListener([this](int id) { sounds_.push_back(id); });
     window_->show();
     return *window_;
@@ -97,12 +80,6 @@ class RecordingTest : public ::testing::Test {
     QApplication::processEvents();
   }
 
-  test::TempHome home_;
-  std::unique_ptr<Prompter> previousPrompter_;
-  ScriptedPrompter* prompts_ = nullptr;
-  test::FakeCaptureService* capture_ = nullptr;
-  std::shared_ptr<FakeRecorder> recorder_;
-  std::unique_ptr<MainWindow> window_;
   std::vector<int> sounds_;
 };
 

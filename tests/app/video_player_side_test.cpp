@@ -12,6 +12,7 @@
 #include "widgets/skin_button.h"
 
 #include "tests/app/fake_capture_service.h"
+#include "tests/app/main_window_fixture.h"
 #include "tests/library/fake_playback_graph.h"
 #include "tests/support/temp_home.h"
 
@@ -38,27 +39,13 @@ bool waitUntil(const std::function<bool()>& condition) {
 }
 
 // The main window's side of the player, with the fake capture service and a scripted graph.
-class VideoPlayerSideTest : public ::testing::Test {
+class VideoPlayerSideTest : public test::MainWindowFixture {
  protected:
   void SetUp() override {
-    AppContext::initialise();
-    previousPrompter_ = installPrompter(std::make_unique<ScriptedPrompter>());
-    AppContext::current().store().ensureFirstRunDefaults();
-    AppContext::current().store().saveCalibratePrompt(false);
-    auto capture = std::make_unique<test::FakeCaptureService>();
-    capture->results = {Result::Connected};
-    capture_ = capture.get();
-    StartOptions options;
-    options.recorder = recorder_;
-    window_ = std::make_unique<MainWindow>(AppContext::current(), options, std::move(capture));
+    MainWindowFixture::SetUp();
+    createWindow({.result = Result::Connected, .fakeRecorder = true, .frameDib = {}});
     window_->files().setPlaybackGraphFactory(test::FakePlaybackGraph::factory(graph_));
     window_->show();
-  }
-  void TearDown() override {
-    window_.reset();
-    QApplication::processEvents();
-    installPrompter(std::move(previousPrompter_));
-    AppContext::shutdown();
   }
 
   QTimer* reconnectTimer() const { return window_->findChild<QTimer*>(QStringLiteral("1001")); }
@@ -68,12 +55,7 @@ class VideoPlayerSideTest : public ::testing::Test {
     QApplication::processEvents();
   }
 
-  test::TempHome home_;
-  std::unique_ptr<Prompter> previousPrompter_;
   std::shared_ptr<test::FakeGraphScript> graph_ = std::make_shared<test::FakeGraphScript>();
-  std::shared_ptr<FakeRecorder> recorder_ = std::make_shared<FakeRecorder>();
-  test::FakeCaptureService* capture_ = nullptr;
-  std::unique_ptr<MainWindow> window_;
 };
 
 // 0x800b stops a pending retry and releases the camera; however the player ends, 1001 is armed at
