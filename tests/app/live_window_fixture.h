@@ -15,6 +15,7 @@
 #include "core/settings.h"
 #include "measure/calibration_state.h"
 #include "tests/app/fake_capture_service.h"
+#include "tests/app/main_window_fixture.h"
 #include "tests/support/temp_home.h"
 #include "tests/support/wait_until.h"
 
@@ -54,40 +55,26 @@ inline QByteArray dibOfPicture(const QImage& picture) {
   return dib;
 }
 
-class LiveWindowFixture : public ::testing::Test {
+class LiveWindowFixture : public MainWindowFixture {
  protected:
   // The frame the fake camera hands out; the capture size follows it.
   virtual QImage frame() const { return DemoScene::specimen(QSize(640, 480)); }
 
   void SetUp() override {
-    AppContext::initialise();
-    auto scripted = std::make_unique<ScriptedPrompter>();
-    prompts_ = scripted.get();
-    previousPrompter_ = installPrompter(std::move(scripted));
-    AppContext::current().store().ensureFirstRunDefaults();
-    AppContext::current().store().saveCalibratePrompt(false);
-    AppContext::current().store().saveLanguage({PrimaryLanguage::English});
+    MainWindowFixture::SetUp();
     const QImage picture = frame();
     captureState().width = picture.width();
     captureState().height = picture.height();
     calibrationState().unitName.assign(QStringLiteral("mm"));
     calibrationState().decimals = 3;
-
-    auto capture = std::make_unique<FakeCaptureService>();
-    capture->results = {CaptureService::ConnectResult::Connected};
-    capture->frameDib = dibOfPicture(picture);
-    capture_ = capture.get();
-    window_ = std::make_unique<MainWindow>(AppContext::current(), StartOptions{}, std::move(capture));
-    window_->show();
+    openWindow(
+        {.result = CaptureService::ConnectResult::Connected, .fakeRecorder = false, .frameDib = dibOfPicture(picture)});
     ASSERT_TRUE(waitUntil([this] { return capture_->running; }));
   }
   void TearDown() override {
-    window_.reset();
-    QApplication::processEvents();
-    installPrompter(std::move(previousPrompter_));
+    MainWindowFixture::TearDown();
     captureState().width = 640;
     captureState().height = 480;
-    AppContext::shutdown();
   }
 
   LiveView& view() { return window_->liveView(); }
@@ -106,12 +93,6 @@ class LiveWindowFixture : public ::testing::Test {
       ASSERT_TRUE(waitUntil([this] { return view().hasMeasurementFrame(); }));
     }
   }
-
-  TempHome home_;
-  std::unique_ptr<Prompter> previousPrompter_;
-  ScriptedPrompter* prompts_ = nullptr;
-  FakeCaptureService* capture_ = nullptr;
-  std::unique_ptr<MainWindow> window_;
 };
 
 }  // namespace lumivex::test
