@@ -14,6 +14,7 @@
 #include "measure/calibration_dialog.h"
 #include "measure/calibration_file.h"
 #include "measure/calibration_state.h"
+#include "measure/micrometer_scale.h"
 #include "measure/rate_derivation.h"
 #include "measure/shape_builder.h"
 #include "measure/shape_renderer.h"
@@ -230,6 +231,8 @@ void LiveView::syncCanvas() {
   if (derived.rate != syncedRate_.rate || derived.referenceRate != syncedRate_.referenceRate) {
     syncedRate_ = derived;
     canvas_.setRate(derived, rateSizeScale(w, h, captureState().highResolutionModel.load()));
+    canvas_.setScaleUncertainty(
+        calibrationUncertaintyInUse(controls_.magnificationEdit()->text(), controls_.calibrationEdit()->text()));
   }
   const LiveTool tool = tools_.activeTool();
   const bool calibration = tools_.lineCalibrationMode();
@@ -399,6 +402,7 @@ void LiveView::magnificationChanged(const QString& magnification) {
   if (const std::optional<RateResult> derived = computeRate(input)) {
     syncCanvas();
     canvas_.setRate(*derived, rateSizeScale(w, h, input.highResolutionModel));
+    canvas_.setScaleUncertainty(calibrationUncertaintyInUse(magnification, input.calibrationValue));
   }
   recomputeOverlay();
   publish();
@@ -411,6 +415,9 @@ void LiveView::liveCalibrationDone() {
   const QString magnification = controls_.magnificationEdit()->text();
   const WriteResult written = storeCalibration(magnification, value);
   if (!written.ok()) showWriteFailure(&window_, QStringLiteral("CalibrationIni.ini"), written);
+  // A line calibration's uncertainty is not kept: whatever a micrometer left for it no longer holds.
+  if (written.ok()) storeCalibrationUncertainty(magnification, std::nullopt);
+  canvas_.setScaleUncertainty(std::nullopt);
   controls_.calibrationEdit()->setText(value);
   if (overlay_.scale || overlay_.circles) {
     recomputeOverlay();

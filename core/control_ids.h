@@ -86,6 +86,8 @@ inline constexpr int kStillFormatBmp = 1314;
 inline constexpr int kStillFormatJpeg = 1315;
 // Ours: the automatic micrometer calibration of the still workspace's calibration menu and the video-area menu.
 inline constexpr int kMicrometerCalibration = 2000;
+// Ours: "Show uncertainty" on the unit page of the measurement setting dialog.
+inline constexpr int kShowUncertainty = 2001;
 
 // Language menu commands.
 inline constexpr int kLangEnglish = 1301;

@@ -11,7 +11,7 @@ namespace lumivex {
 // The still picture format, stored 1 for BMP and 2 for JPEG (any other stored number reads as JPEG).
 enum class ImageFormat : std::uint32_t { Bmp = 1, Jpeg = 2 };
 
-// The thirteen stored settings with their built-in defaults, as the program uses them: switches are
+// The stored settings with their built-in defaults, as the program uses them: switches are
 // bools, choices enums. SettingsStore alone knows their stored form (numbers in the registry file). A
 // value missing from the store keeps the default here. The line width starts at 1 until "Linewidth" has
 // been read (the stored default is 2).
@@ -29,6 +29,7 @@ struct Settings {
   bool calibratePrompt = true;                         // "sys_date": show the calibrate prompt at start
   QString unit = QStringLiteral("mm");                 // "unit", at most five characters
   std::uint32_t decimals = 3;                          // "decimal"
+  bool showUncertainty = false;                        // "ShowUncertainty" beside them (ours): results with " ± u"
 
   Language language() const { return {languageId, subLanguage}; }
 };

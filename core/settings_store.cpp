@@ -243,6 +243,7 @@ void SettingsStore::loadUnits() {
     }
   }
   readDword(kUnitsKey, QStringLiteral("decimal"), settings_.decimals);
+  readDword(kUnitsKey, QStringLiteral("ShowUncertainty"), settings_.showUncertainty);
 }
 
 void SettingsStore::loadAll() {
@@ -262,6 +263,11 @@ void SettingsStore::loadAll() {
 WriteResult SettingsStore::saveImageFormat(ImageFormat format) {
   settings_.imageFormat = format;
   return writeDword(kLanguageKey, QStringLiteral("ImageFormat"), stored(format));
+}
+
+WriteResult SettingsStore::saveShowUncertainty(bool show) {
+  settings_.showUncertainty = show;
+  return writeDword(kUnitsKey, QStringLiteral("ShowUncertainty"), stored(show));
 }
 
 WriteResult SettingsStore::saveEnableSnap(bool enabled) {

@@ -56,7 +56,7 @@ class SettingsStore {
   void loadImageFormat();
   void loadEnableSnap();
   void loadCalibratePrompt();
-  void loadUnits();  // "unit" and "decimal"
+  void loadUnits();  // "unit", "decimal" and "ShowUncertainty"
   void loadAll();
 
   WriteResult saveImageFormat(ImageFormat format);
@@ -70,6 +70,7 @@ class SettingsStore {
   WriteResult saveMeasureTextColor(std::uint32_t color);
   WriteResult saveFontSize(std::uint32_t size);
   WriteResult saveUnits(const QString& unit, std::uint32_t decimals);
+  WriteResult saveShowUncertainty(bool show);
 
  private:
   // Brings the cached registry up to the file's current state; false when the file cannot be read.

@@ -25,6 +25,7 @@ void loadUnits() {
   CalibrationState& state = calibrationState();
   state.unitName.assign(knownUnit(context.settings().unit));
   state.decimals = usableDecimals(static_cast<int>(context.settings().decimals));
+  state.showUncertainty = context.settings().showUncertainty;
 }
 
 bool chooseUnitOption(int optionId) {
@@ -41,6 +42,11 @@ bool chooseDecimalsOption(int optionId) {
   calibrationState().decimals = decimals;
   saveUnitsOfState();
   return true;
+}
+
+void chooseShowUncertainty(bool show) {
+  calibrationState().showUncertainty = show;
+  if (AppContext::exists()) AppContext::current().store().saveShowUncertainty(show);
 }
 
 }  // namespace lumivex

@@ -12,6 +12,7 @@ namespace lumivex {
 struct CalibrationState {
   UnitName unitName;                // "unit", at most five characters in practice
   int decimals = kDefaultDecimals;  // "decimal", 2..5
+  bool showUncertainty = false;     // "ShowUncertainty": results carry " ± u" where it is known
 };
 
 CalibrationState& calibrationState();
@@ -22,5 +23,7 @@ void loadUnits();
 // writes both registry values. False for any other id.
 bool chooseUnitOption(int optionId);
 bool chooseDecimalsOption(int optionId);
+// The "Show uncertainty" choice of the unit page: sets the state at once and writes "ShowUncertainty".
+void chooseShowUncertainty(bool show);
 
 }  // namespace lumivex

@@ -39,7 +39,10 @@ UnitConversion CanvasController::conversion() const {
   const CalibrationState& state = calibrationState();
   // Tools chosen without a rate (angles, paint tools) never show a length; keep their arithmetic finite.
   const double rate = rate_.rate > 0 ? rate_.rate : 1.0;
-  return UnitConversion{unitFactor(), rate, state.decimals, state.unitName.text()};
+  UnitConversion units{unitFactor(), rate, state.decimals, state.unitName.text()};
+  units.showUncertainty = state.showUncertainty;
+  units.scaleUncertainty = scaleUncertainty_;
+  return units;
 }
 
 void CanvasController::setTool(CanvasTool tool) {

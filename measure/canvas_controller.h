@@ -58,6 +58,8 @@ class CanvasController {
   double unitFactor() const;
   void setRate(const ViewRate& rate, double sizeScale);
   const ViewRate& rate() const { return rate_; }
+  // The relative expanded uncertainty of the calibration the rate comes from; nullopt when unknown.
+  void setScaleUncertainty(std::optional<double> relative) { scaleUncertainty_ = relative; }
   void setStyle(const DrawingStyle& style) { style_ = style; }
   const DrawingStyle& style() const { return style_; }
 
@@ -172,6 +174,7 @@ class CanvasController {
   double unitScale_ = 1.0;
   ViewRate rate_;
   double sizeScale_ = 1.0;
+  std::optional<double> scaleUncertainty_;
   DrawingStyle style_;
   CanvasTool tool_;
   bool calibration_ = false;

@@ -74,7 +74,7 @@ void CanvasController::clickThreePointTool(QPoint p) {
       appendShape(makeDotLine(a, b, p, p, u));
       break;
     case ToolMode::Angle:
-      appendShape(makeAngle(a, b, p, p));
+      appendShape(makeAngle(a, b, p, p, u));
       break;
     case ToolMode::ThreePointCircle:
       appendShape(makeThreePointCircle(a, b, p, p, u));
@@ -93,7 +93,7 @@ void CanvasController::clickFourPointAngle(QPoint p) {
     phase_ = Phase::Collecting;
     return;
   }
-  appendShape(makeFourPointAngle(clicks_[0], clicks_[1], clicks_[2], p, p));
+  appendShape(makeFourPointAngle(clicks_[0], clicks_[1], clicks_[2], p, p, conversion()));
 }
 
 void CanvasController::clickStrokeTool(QPoint p) {
@@ -117,7 +117,7 @@ void CanvasController::clickStrokeTool(QPoint p) {
   } else {
     const std::array<QPoint, 4> ends =
         detection::angleToolPoints(toDetection(first), toDetection(second), firstStroke, secondStroke);
-    appendShape(makeAutoAngle(ends[0], ends[1], ends[2], ends[3], p));
+    appendShape(makeAutoAngle(ends[0], ends[1], ends[2], ends[3], p, conversion()));
   }
 }
 

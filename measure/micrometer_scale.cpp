@@ -74,6 +74,16 @@ std::optional<double> lookupCalibrationUncertainty(const QString& magnification)
                                       magnification);
 }
 
+std::optional<double> calibrationUncertaintyInUse(const QString& magnification, const QString& calibrationValue) {
+  if (!AppContext::exists() || magnification.trimmed().isEmpty()) return std::nullopt;
+  const std::optional<QString> stored = lookupCalibration(magnification);
+  bool ok = false, okStored = false;
+  const double inUse = calibrationValue.trimmed().toDouble(&ok);
+  const double value = stored ? stored->trimmed().toDouble(&okStored) : 0.0;
+  if (!ok || !okStored || inUse != value || !(value > 0)) return std::nullopt;
+  return lookupCalibrationUncertainty(magnification);
+}
+
 WriteResult storeCalibrationUncertainty(const QString& magnification, std::optional<double> relative) {
   if (!AppContext::exists()) return WriteResult::failure(ENOENT);
   return storeCalibrationUncertainty(calibrationUncertaintyFile(AppContext::current().paths().calibrationFile()),

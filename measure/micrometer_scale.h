@@ -40,4 +40,8 @@ WriteResult storeCalibrationUncertainty(const QString& path, const QString& magn
 std::optional<double> lookupCalibrationUncertainty(const QString& magnification);
 WriteResult storeCalibrationUncertainty(const QString& magnification, std::optional<double> relative);
 
+// The uncertainty of the calibration a view measures with: the one kept for the magnification, but only
+// while the scale box still holds the value stored with it (a value typed in has none). Needs a context.
+std::optional<double> calibrationUncertaintyInUse(const QString& magnification, const QString& calibrationValue);
+
 }  // namespace lumivex

@@ -2,6 +2,9 @@
 
 #include "measure/number_text.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace lumivex {
 namespace {
 
@@ -32,20 +35,64 @@ double UnitConversion::arcLength(double degrees, double radiusPixels) const {
   return degrees * radiusPixels * unitFactor * 62.83 / (rate * 360);
 }
 
-QString UnitConversion::number(double value) const { return QString::number(value, 'f', decimals) + unitName; }
-QString UnitConversion::lengthText(double pixels) const { return QStringLiteral("L:") + number(length(pixels)); }
-QString UnitConversion::segmentText(double pixels) const { return number(length(pixels)); }
-QString UnitConversion::totalText(double value) const { return QStringLiteral("T:") + number(value); }
-QString UnitConversion::areaText(double value) const { return QStringLiteral("A:") + number(value) + u'2'; }
-QString UnitConversion::radiusText(double value) const { return QStringLiteral("R:") + number(value); }
-QString UnitConversion::girthText(double value) const { return QStringLiteral("G:") + number(value); }
-QString UnitConversion::widthText(double value) const { return QStringLiteral("W:") + number(value); }
-QString UnitConversion::heightText(double value) const { return QStringLiteral("H:") + number(value); }
-QString UnitConversion::arcText(double value) const { return QStringLiteral("Arc:") + number(value); }
+std::optional<double> UnitConversion::uncertainty(double value, int scalePower, double fromPoints) const {
+  if (!showUncertainty) return std::nullopt;
+  double scalePart = 0.0;
+  if (scalePower != 0) {
+    if (!scaleUncertainty || !(*scaleUncertainty >= 0)) return std::nullopt;
+    scalePart = scalePower * *scaleUncertainty * value;
+  }
+  return std::hypot(scalePart, fromPoints);
+}
 
-QString angleText(double degrees) { return QString::number(degrees, 'f', 2) + kDegree; }
+QString uncertaintyNumber(double u) {
+  if (!(u > 0) || !std::isfinite(u)) return QStringLiteral("0");
+  const int decimals = std::max(0, 1 - static_cast<int>(std::floor(std::log10(u))));
+  return QString::number(u, 'f', decimals);
+}
 
-QString arcAngleText(double degrees) { return QStringLiteral("Angle:") + angleText(degrees); }
+QString UnitConversion::number(double value, std::optional<double> u) const {
+  QString text = QString::number(value, 'f', decimals) + unitName;
+  if (u) text += QString::fromUtf16(kPlusMinus) + uncertaintyNumber(*u) + unitName;
+  return text;
+}
+QString UnitConversion::lengthText(double pixels, std::optional<double> u) const {
+  return QStringLiteral("L:") + number(length(pixels), u);
+}
+QString UnitConversion::segmentText(double pixels, std::optional<double> u) const { return number(length(pixels), u); }
+QString UnitConversion::totalText(double value, std::optional<double> u) const {
+  return QStringLiteral("T:") + number(value, u);
+}
+QString UnitConversion::areaText(double value, std::optional<double> u) const {
+  QString text = QStringLiteral("A:") + number(value) + u'2';
+  if (u) text += QString::fromUtf16(kPlusMinus) + uncertaintyNumber(*u) + unitName + u'2';
+  return text;
+}
+QString UnitConversion::radiusText(double value, std::optional<double> u) const {
+  return QStringLiteral("R:") + number(value, u);
+}
+QString UnitConversion::girthText(double value, std::optional<double> u) const {
+  return QStringLiteral("G:") + number(value, u);
+}
+QString UnitConversion::widthText(double value, std::optional<double> u) const {
+  return QStringLiteral("W:") + number(value, u);
+}
+QString UnitConversion::heightText(double value, std::optional<double> u) const {
+  return QStringLiteral("H:") + number(value, u);
+}
+QString UnitConversion::arcText(double value, std::optional<double> u) const {
+  return QStringLiteral("Arc:") + number(value, u);
+}
+
+QString angleText(double degrees, std::optional<double> u) {
+  QString text = QString::number(degrees, 'f', 2) + kDegree;
+  if (u) text += QString::fromUtf16(kPlusMinus) + uncertaintyNumber(*u) + kDegree;
+  return text;
+}
+
+QString arcAngleText(double degrees, std::optional<double> u) {
+  return QStringLiteral("Angle:") + angleText(degrees, u);
+}
 
 double continuousTotal(const QStringList& segmentTexts) {
   double sum = 0.0;

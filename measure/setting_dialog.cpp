@@ -1,6 +1,7 @@
 #include "measure/setting_dialog.h"
 
 #include "core/app_context.h"
+#include "core/control_ids.h"
 #include "core/localisation.h"
 #include "core/prompter.h"
 #include "core/write_failure_notice.h"
@@ -8,6 +9,7 @@
 #include "measure/font_store.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -157,8 +159,14 @@ QWidget* SettingDialog::makeUnitPage() {
   decimalGroup->button(kDecimals2Option + usableDecimals(state.decimals) - 2)->setChecked(true);
   connect(decimalGroup, &QButtonGroup::idClicked, this, [](int id) { chooseDecimalsOption(id); });
 
+  // Off unless chosen: the result texts stay exactly as stored files and exports know them.
+  auto* uncertainty = named(new QCheckBox(text("ShowUncertainty", u"Show uncertainty"), page), ids::kShowUncertainty);
+  uncertainty->setChecked(state.showUncertainty);
+  connect(uncertainty, &QCheckBox::toggled, this, [](bool on) { chooseShowUncertainty(on); });
+
   layout->addWidget(units);
   layout->addWidget(decimals);
+  layout->addWidget(uncertainty);
   return page;
 }
 

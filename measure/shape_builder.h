@@ -34,8 +34,11 @@ std::optional<MeasureShape> makePolygon(const QList<QPoint>& vertices, QPoint an
 // anchors[i] is the label anchor of segment i (vertices[i] to vertices[i + 1]).
 std::optional<MeasureShape> makeContinuousLine(const QList<QPoint>& vertices, const QList<QPoint>& anchors,
                                                const UnitConversion& units);
-std::optional<MeasureShape> makeAngle(QPoint firstArmEnd, QPoint vertex, QPoint secondArmEnd, QPoint anchor);
-std::optional<MeasureShape> makeFourPointAngle(QPoint p1, QPoint p2, QPoint p3, QPoint p4, QPoint anchor);
+// Angles need no scale; `units` says only whether their uncertainty is shown.
+std::optional<MeasureShape> makeAngle(QPoint firstArmEnd, QPoint vertex, QPoint secondArmEnd, QPoint anchor,
+                                      const UnitConversion& units = {});
+std::optional<MeasureShape> makeFourPointAngle(QPoint p1, QPoint p2, QPoint p3, QPoint p4, QPoint anchor,
+                                               const UnitConversion& units = {});
 std::optional<MeasureShape> makeArc(QPoint first, QPoint middle, QPoint last, QPoint anchor,
                                     const UnitConversion& units);
 MeasureShape makeCircleLabel(QPoint centre, int number);
@@ -53,13 +56,15 @@ std::optional<MeasureShape> makeAutoLineLength1(QPoint start, QPoint end, QPoint
 std::optional<MeasureShape> makeAutoLineLength2(const QList<QPoint>& edgePoints, QPoint anchor,
                                                 const UnitConversion& units);
 std::optional<MeasureShape> makeAutoAngle(QPoint line1Start, QPoint line1End, QPoint line2Start, QPoint line2End,
-                                          QPoint anchor);
+                                          QPoint anchor, const UnitConversion& units = {});
 
 // Paint-menu shapes keep the label count of their kind but with empty texts.
 void blankLabels(MeasureShape& shape);
 
 // The continuous-line total ("T:..."), or an empty text when the segments sum to zero. It is written in
 // the unit and decimals of the segment texts when they all agree, else in the ones given (the current).
+// When every segment carries " ± u", the total carries their sum: the segments share the scale and their
+// joints, so the sum is the bound that holds whatever the correlation.
 QString continuousTotalText(const QStringList& segmentTexts, int decimals, const QString& unitName);
 // The renderer's total, over all of the shape's labels.
 QString continuousTotalText(const MeasureShape& shape, int decimals, const QString& unitName);

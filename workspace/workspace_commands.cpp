@@ -183,6 +183,9 @@ bool ImageWorkspace::deriveRateFor(RateForm form) {
   if (!deriveRate(this, input, derived, form)) return false;
   rate_ = derived;
   canvas_->controller().setRate(rate_, rateSizeScale(pictureWidth_, pictureHeight_, highResolution));
+  canvas_->controller().setScaleUncertainty(
+      form == RateForm::Normal ? calibrationUncertaintyInUse(input.magnificationText, input.calibrationValue)
+                               : std::nullopt);
   return true;
 }
 

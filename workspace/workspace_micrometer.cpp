@@ -71,6 +71,8 @@ void ImageWorkspace::onMicrometerRegion(QRect region) {
                             canvas_->controller().unitFactor() / canvas_->zoom(), *pitch, sizeScale);
   onCalibrated(c.value);
   storeCalibrationUncertainty(edits_.at(1130)->text(), c.relativeUncertainty);
+  canvas_->controller().setScaleUncertainty(
+      calibrationUncertaintyInUse(edits_.at(1130)->text(), edits_.at(1132)->text()));
   prompter().message(this, title, micrometerConfirmation(c, *pitch / found.pitch, unit), MessageIcon::Information,
                      MessageButtons::Ok);
 }

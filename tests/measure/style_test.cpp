@@ -1,12 +1,14 @@
 #include "core/app_context.h"
 #include "core/ini_document.h"
 #include "core/scripted_prompter.h"
+#include "measure/calibration_state.h"
 #include "measure/drawing_style.h"
 #include "measure/font_store.h"
 #include "measure/setting_dialog.h"
 #include "measure/text_dialog.h"
 #include "tests/support/temp_home.h"
 
+#include <QCheckBox>
 #include <QFontInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -158,6 +160,32 @@ TEST_F(StyleTest, SettingDialogStoresWhatItShould) {
   EXPECT_EQ(settings.lineWidth, 3u);
   EXPECT_EQ(settings.measureTextColor, 0x00FF00u);
   EXPECT_EQ(settings.fontSize, 16u);  // 12 points at 96 dpi
+}
+
+TEST_F(StyleTest, ShowUncertaintyIsOffUntilChosenAndStoredAtOnce) {
+  Settings& settings = AppContext::current().settings();
+  loadUnits();
+  EXPECT_FALSE(calibrationState().showUncertainty);
+  {
+    SettingDialog dialog(loadDrawingStyle());
+    auto* box = dialog.findChild<QCheckBox*>("2001");
+    ASSERT_TRUE(box);
+    EXPECT_FALSE(box->isChecked());
+    box->click();
+    dialog.reject();  // stored at once, like the unit
+  }
+  EXPECT_TRUE(calibrationState().showUncertainty);
+  settings.showUncertainty = false;
+  calibrationState().showUncertainty = false;
+  loadUnits();
+  EXPECT_TRUE(settings.showUncertainty);
+  EXPECT_TRUE(calibrationState().showUncertainty);
+  SettingDialog again(loadDrawingStyle());
+  auto* box = again.findChild<QCheckBox*>("2001");
+  EXPECT_TRUE(box->isChecked());
+  box->click();
+  loadUnits();
+  EXPECT_FALSE(calibrationState().showUncertainty);
 }
 
 TEST_F(StyleTest, TextDialogLimitAndFont) {

@@ -2,6 +2,7 @@
 // the graduations of a micrometer picture of known pitch.
 #include "core/control_ids.h"
 #include "measure/calibration_file.h"
+#include "measure/calibration_state.h"
 #include "measure/detection/micrometer_picture.h"
 #include "measure/micrometer_scale.h"
 #include "measure/rate_derivation.h"
@@ -88,13 +89,34 @@ TEST_F(MicrometerWorkspaceTest, DraggedGraduationStoresTheCalibrationWithItsUnce
   ASSERT_TRUE(test::waitUntil([&] { return !sink_.messages.empty(); }));
   EXPECT_EQ(sink_.messages[0].first, msg::kWorkspaceCalibration);
 
-  // A line calibration afterwards leaves the uncertainty unknown.
+  // With "Show uncertainty" on, a line measured with it carries " ± u".
+  struct ShowUncertainty {
+    ShowUncertainty() { calibrationState().showUncertainty = true; }
+    ~ShowUncertainty() { calibrationState().showUncertainty = false; }
+  } on;
+  auto measureLine = [&] {
+    menu(w, 1138, 1249);
+    clickAt(w, {100, 100});
+    clickAt(w, {300, 100});
+    clickAt(w, {200, 130});
+    const ShapeList& shapes = w.canvas()->controller().shapes();
+    return shapes.isEmpty() || shapes.at(shapes.count() - 1).labels.isEmpty() ? QString()
+                                                                              : shapes.at(shapes.count() - 1).labels[0];
+  };
+  const QString withU = measureLine();
+  EXPECT_TRUE(withU.startsWith(QStringLiteral("L:"))) << withU.toStdString();
+  EXPECT_TRUE(withU.contains(QStringLiteral(" \u00b1 "))) << withU.toStdString();
+
+  // A line calibration afterwards leaves the uncertainty unknown, and lengths without one.
   distance_ = 0.04;
   menu(w, 1289, 396);
   clickAt(w, {100, 100});
   clickAt(w, {140, 100});
   ASSERT_TRUE(test::waitUntil([&] { return w.edit(1132)->text() != stored; }));
   EXPECT_FALSE(lookupCalibrationUncertainty(QStringLiteral("100")).has_value());
+  const QString withoutU = measureLine();
+  EXPECT_TRUE(withoutU.startsWith(QStringLiteral("L:"))) << withoutU.toStdString();
+  EXPECT_FALSE(withoutU.contains(u'\u00b1')) << withoutU.toStdString();
 }
 
 TEST_F(MicrometerWorkspaceTest, NoGraduationSaysWhyAndStoresNothing) {

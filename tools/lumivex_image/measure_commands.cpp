@@ -87,9 +87,11 @@ int calibration(const QStringList& args) {
 
 const bool kRegistered =
     registerCommand("measure",
-                    "KIND [--unit NAME] [--decimals D] [--rate R] [--unit-factor F] X1 Y1 X2 Y2 ...  (KIND: line, "
-                    "parallel, dotline, radius-circle, diameter-circle, three-point-circle, two-circles, "
-                    "rectangle, polygon, continuous, angle, four-point-angle, arc)",
+                    "KIND [--unit NAME] [--decimals D] [--rate R] [--unit-factor F] [--uncertainty REL|unknown] "
+                    "[--point-uncertainty PX] X1 Y1 X2 Y2 ...  (KIND: line, parallel, dotline, radius-circle, "
+                    "diameter-circle, three-point-circle, two-circles, rectangle, polygon, continuous, angle, "
+                    "four-point-angle, arc; REL the calibration's relative uncertainty, 0.03% or 0.0003: results "
+                    "get \"± u\", each point counting ±PX, default 0.5)",
                     measure) &&
     registerCommand("calibration", "lookup FILE MAG | store FILE MAG VALUE  (VALUE stored as %.1f)", calibration);
 

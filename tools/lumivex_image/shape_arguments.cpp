@@ -35,9 +35,9 @@ const std::map<QString, KindEntry>& kinds() {
       {"rectangle", {2, 2, [](const auto& p, const auto& u) { return makeRectangle(p[0], p[1], p[1], u); }}},
       {"polygon", {3, 0, [](const auto& p, const auto& u) { return makePolygon(p, p.back(), u); }}},
       {"continuous", {2, 0, [](const auto& p, const auto& u) { return makeContinuousLine(p, p.mid(1), u); }}},
-      {"angle", {3, 3, [](const auto& p, const auto&) { return makeAngle(p[0], p[1], p[2], p[2]); }}},
+      {"angle", {3, 3, [](const auto& p, const auto& u) { return makeAngle(p[0], p[1], p[2], p[2], u); }}},
       {"four-point-angle",
-       {4, 4, [](const auto& p, const auto&) { return makeFourPointAngle(p[0], p[1], p[2], p[3], p[3]); }}},
+       {4, 4, [](const auto& p, const auto& u) { return makeFourPointAngle(p[0], p[1], p[2], p[3], p[3], u); }}},
       {"arc", {3, 3, [](const auto& p, const auto& u) { return makeArc(p[0], p[1], p[2], p[2], u); }}},
   };
   return table;
@@ -66,6 +66,21 @@ std::optional<bool> applyUnitOption(const QString& name, const QString& value, U
     ok = ok && units.rate > 0;
   } else if (name == u"--unit-factor") {
     units.unitFactor = value.toDouble(&ok);
+  } else if (name == u"--uncertainty") {
+    // The calibration's relative expanded uncertainty ("0.03%" or "0.0003"), or "unknown": results then
+    // carry " ± u" (angles always, lengths and areas when the calibration's is known).
+    units.showUncertainty = true;
+    if (value == u"unknown") {
+      units.scaleUncertainty.reset();
+    } else {
+      const bool percent = value.endsWith(u'%');
+      const double relative = (percent ? value.chopped(1) : value).toDouble(&ok) / (percent ? 100.0 : 1.0);
+      ok = ok && relative >= 0 && relative < 1;
+      units.scaleUncertainty = relative;
+    }
+  } else if (name == u"--point-uncertainty") {
+    units.pointUncertainty = value.toDouble(&ok);
+    ok = ok && units.pointUncertainty >= 0 && units.pointUncertainty < 1e6;
   } else {
     return std::nullopt;
   }
