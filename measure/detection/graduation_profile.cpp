@@ -102,10 +102,17 @@ double stripWeight(double t, double tLow, double tHigh) {
   constexpr double kTaper = 3.0;
   if (t <= tLow - kTaper / 2 || t >= tHigh + kTaper / 2) return 0.0;
   if (t >= tLow + kTaper / 2 && t <= tHigh - kTaper / 2) return 1.0;
+  // (1 - cos pi u) / 2 = (1 + sin pi x) / 2 with x = u - 1/2, by its series to x^15: within 1e-11 of the
+  // library's cosine, at a fraction of its cost (every pixel of a thin strip stands on a ramp).
   auto ramp = [](double u) {
     if (u <= 0) return 0.0;
     if (u >= 1) return 1.0;
-    return 0.5 - 0.5 * std::cos(std::numbers::pi * u);
+    constexpr double kSeries[] = {1.0,          -1.0 / 6,        1.0 / 120,          -1.0 / 5040,
+                                  1.0 / 362880, -1.0 / 39916800, 1.0 / 6227020800.0, -1.0 / 1307674368000.0};
+    const double x = std::numbers::pi * (u - 0.5), x2 = x * x;
+    double sum = kSeries[7];
+    for (int k = 6; k >= 0; --k) sum = sum * x2 + kSeries[k];
+    return 0.5 + 0.5 * x * sum;
   };
   return ramp((t - tLow) / kTaper + 0.5) * ramp((tHigh - t) / kTaper + 0.5);
 }
