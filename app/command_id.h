@@ -79,6 +79,7 @@ enum class CommandId : int {
   ScaleOverlay = ids::kVideoMenuScale,
   CircleOverlay = ids::kVideoMenuCircle,
   TimeStamp = ids::kVideoMenuTime,
+  MicrometerCalibration = ids::kMicrometerCalibration,
   StillFormatBmp = ids::kStillFormatBmp,
   StillFormatJpeg = ids::kStillFormatJpeg,
   // Language menu.

@@ -80,6 +80,8 @@ std::vector<CommandEntry> buildEntries() {
       {C::ScaleOverlay, "Scale", "Scale", "menu-1244.svg", 0, kAlways},
       {C::CircleOverlay, "Circle", "Circle", "menu-1245.svg", 0, kAlways},
       {C::TimeStamp, "Time", "Time", "menu-395.svg", 0, kAlways},
+      {C::MicrometerCalibration, "MicrometerCalibration", "Automatic micrometer calibration", "button-1197.svg", 0,
+       kConnected},
       {C::StillFormatBmp, "BMP", "BMP", "menu-1314.svg", 0, kAlways},
       {C::StillFormatJpeg, "JPG", "JPG", "menu-1315.svg", 0, kAlways},
       {C::RecordNow, nullptr, "Record at once", nullptr, Qt::Key_F3, kAlways},

@@ -1,6 +1,7 @@
 #include "app/live_view.h"
 
 #include "app/files_controller.h"
+#include "app/live_micrometer.h"
 #include "app/live_tools_controller.h"
 #include "app/main_controls.h"
 #include "app/video_area.h"
@@ -28,6 +29,7 @@
 #include <QWidget>
 
 #include <cmath>
+#include <utility>
 
 namespace lumivex {
 namespace {
@@ -75,6 +77,12 @@ LiveView::LiveView(QWidget& window, MainControls& controls, CaptureService& capt
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.actualDistance();
   };
+  askers_.micrometerPitch = [](QWidget* parent, const QString& unit) -> std::optional<double> {
+    CalibrationDialog dialog(unit, parent);
+    dialog.setDistance(micrometerPitchInUnit(10.0, unit));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.actualDistance();
+  };
   askers_.rulerLength = [this](QWidget* parent, const QString& unit) -> std::optional<double> {
     const double factor = unitFactor(), r = rate();
     const auto values = runValuesDialog(parent, 404, LookupText("TipRuler", 64, QStringLiteral("Length-Line")),
@@ -118,7 +126,9 @@ LiveView::LiveView(QWidget& window, MainControls& controls, CaptureService& capt
     // Without a running stream no frame would come, and the pending grab would swallow the next still.
     if (capture_.isRunning()) files_.stills().grabToMemory();
   };
-  h.isDrawing = [this] { return canvas_.inCycle() || rulerStart_.has_value() || drag_.has_value(); };
+  h.isDrawing = [this] {
+    return canvas_.inCycle() || rulerStart_.has_value() || drag_.has_value() || micrometer_ != nullptr;
+  };
   h.addLiveText = [this](const QString& text, QPoint at) { addText(text, at); };
   h.deleteAll = [this] { deleteAll(); };
   h.mouse = [this](QMouseEvent* event) { mouse(event); };
@@ -185,6 +195,11 @@ bool LiveView::handleVideoEvent(CanvasEvent event, CanvasButton button, QPoint p
   syncCanvas();
   canvasMouse_ = p;
   if (event == CanvasEvent::Move) updateMagnifier(p);
+  if (micrometer_) {
+    handleMicrometerEvent(event, button, p);
+    publish();
+    return true;
+  }
   const bool dragged = handleComparisonDrag(event, button, p);
   updateGripCursor(p);
   if (dragged) {
@@ -348,6 +363,7 @@ void LiveView::deleteAll() {
 }
 
 void LiveView::clearPendingInput() {
+  micrometer_.reset();
   canvas_.cancelCycle();
   rulerStart_.reset();
   drag_.reset();
@@ -415,13 +431,29 @@ void LiveView::liveCalibrationDone() {
   const QString magnification = controls_.magnificationEdit()->text();
   const WriteResult written = storeCalibration(magnification, value);
   if (!written.ok()) showWriteFailure(&window_, QStringLiteral("CalibrationIni.ini"), written);
-  // A line calibration's uncertainty is not kept: whatever a micrometer left for it no longer holds.
-  if (written.ok()) storeCalibrationUncertainty(magnification, std::nullopt);
-  canvas_.setScaleUncertainty(std::nullopt);
+  // A line calibration's uncertainty is not kept (whatever a micrometer left for it no longer holds); a
+  // micrometer calibration's is.
+  const std::optional<double> uncertainty = std::exchange(pendingUncertainty_, std::nullopt);
+  const QString confirmation = std::exchange(pendingConfirmation_, QString());
+  if (written.ok()) storeCalibrationUncertainty(magnification, uncertainty);
+  // As kept in the file (four digits), as every later derivation will read it.
+  canvas_.setScaleUncertainty(written.ok() && uncertainty ? calibrationUncertaintyInUse(magnification, value)
+                                                          : std::nullopt);
   controls_.calibrationEdit()->setText(value);
+  if (!confirmation.isEmpty()) {
+    // Live results use the new calibration at once.
+    const int w = captureState().width.load(), h = captureState().height.load();
+    const bool highResolution = captureState().highResolutionModel.load();
+    if (const std::optional<RateResult> derived = computeRate({magnification, value, w, h, highResolution}))
+      canvas_.setRate(*derived, rateSizeScale(w, h, highResolution));
+  }
   if (overlay_.scale || overlay_.circles) {
     recomputeOverlay();
     publish();
+  }
+  if (!confirmation.isEmpty() && written.ok()) {
+    prompter().message(&window_, LookupText("MsgTitle", 64, QStringLiteral("Lumivex")), confirmation,
+                       MessageIcon::Information, MessageButtons::Ok);
   }
 }
 
@@ -503,6 +535,7 @@ void LiveView::publish() {
   s->shapes = drawn_;
   if (const int active = canvas_.activeShapeIndex(); active >= 0) s->active = canvas_.shapes().at(active);
   s->feedback = canvas_.feedback();
+  if (micrometer_) micrometer_->addFeedback(s->feedback);
   if (rulerStart_) {
     s->feedback.crosses.append(*rulerStart_);
     s->feedback.lines.append(Segment{*rulerStart_, canvasMouse_});

@@ -27,6 +27,7 @@ namespace lumivex {
 
 class CaptureService;
 class FilesController;
+class LiveMicrometer;
 class LiveToolsController;
 class MainControls;
 
@@ -43,6 +44,7 @@ class LiveView : private CanvasHost {
     std::function<std::optional<double>(QWidget* parent, const QString& unit)> rulerLength;
     std::function<std::optional<QPoint>(QWidget* parent)> gaugeVertex;
     std::function<std::optional<std::array<double, 3>>(QWidget* parent, const QString& unit)> toleranceCircle;
+    std::function<std::optional<double>(QWidget* parent, const QString& unit)> micrometerPitch;
   };
 
   LiveView(QWidget& window, MainControls& controls, CaptureService& capture, LiveToolsController& tools,
@@ -79,6 +81,10 @@ class LiveView : private CanvasHost {
   void openToleranceCircle(QWidget* parent);
   void addText(const QString& text, QPoint at);
   void setMeasurementFrame(CxImage frame);
+  // The automatic micrometer calibration (2000): the next drag on the live picture goes over the
+  // graduations of the measurement frame (live_view_micrometer.cpp).
+  void startMicrometerCalibration();
+  const LiveMicrometer* micrometer() const { return micrometer_.get(); }
 
   // Draws the live shapes, the cross line, the scale and the circles into a still of the capture size.
   void burnIn(QPainter& painter, double scale, bool crossLine) const;
@@ -99,6 +105,8 @@ class LiveView : private CanvasHost {
   bool handleComparisonDrag(CanvasEvent event, CanvasButton button, QPoint p);
   void handleRulerClick(QPoint p);
   void recomputeOverlay();
+  void handleMicrometerEvent(CanvasEvent event, CanvasButton button, QPoint p);
+  void measureMicrometer(QRect videoRegion);
   void rebuildDrawn();
   void updateMagnifier(QPoint video);
   // The move cursor over what a left click would drag, the measuring cursor elsewhere.
@@ -127,6 +135,9 @@ class LiveView : private CanvasHost {
   std::optional<ComparisonHit> drag_;
   QPoint dragLast_;
   std::optional<double> pendingCalibration_;
+  std::optional<double> pendingUncertainty_;  // a micrometer calibration's, stored with it
+  QString pendingConfirmation_;               // and its confirmation, shown once stored
+  std::unique_ptr<LiveMicrometer> micrometer_;
   ViewRate syncedRate_;
   QPoint canvasMouse_;
   QImage frameImage_;  // the measurement frame for the magnifier

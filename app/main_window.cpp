@@ -150,6 +150,10 @@ void MainWindow::bindCommands() {
   c.bind(C::ScaleOverlay, [&live] { live.toggleScale(); });
   c.bind(C::CircleOverlay, [&live] { live.toggleCircles(); });
   c.bind(C::TimeStamp, [&live] { live.toggleTimeStamp(); });
+  c.bind(C::MicrometerCalibration, [this, &live] {
+    live.cancelTool();
+    liveView_->startMicrometerCalibration();
+  });
   c.bind(C::StillFormatBmp, [&files] { files.setStillFormat(true); });
   c.bind(C::StillFormatJpeg, [&files] { files.setStillFormat(false); });
 

@@ -106,6 +106,7 @@ void MenuController::showVideoAreaMenu(QPoint globalPos) {
   cross->setChecked(live_.crossLine());
   addCommand(*menu, CommandId::ScaleOverlay);
   addCommand(*menu, CommandId::CircleOverlay);
+  addCommand(*menu, CommandId::MicrometerCalibration);
   QAction* time = addCommand(*menu, CommandId::TimeStamp);
   time->setCheckable(true);
   time->setChecked(live_.timeStamp());

@@ -418,7 +418,7 @@ void CanvasController::selectPair(int index, QPoint p) {
   const MeasureShape& second = shapes_.at(picked_[1]);
   if (!isStraightLine(first) || !isStraightLine(second)) return;
   std::optional<MeasureShape> angle =
-      makeFourPointAngle(first.points[0], first.points[1], second.points[0], second.points[1], p);
+      makeFourPointAngle(first.points[0], first.points[1], second.points[0], second.points[1], p, conversion());
   if (!angle) return;  // a line of no length has no direction: the pair stays selected
   clearSelection();
   appendShape(std::move(angle));

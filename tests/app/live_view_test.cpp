@@ -2,6 +2,7 @@
 // area, with a fake capture service that hands out a chosen frame.
 #include "app/live_view.h"
 #include "app/camera_controller.h"
+#include "app/live_micrometer.h"
 #include "app/live_tools_controller.h"
 #include "app/main_controls.h"
 #include "app/main_window.h"
@@ -14,11 +15,14 @@
 #include "core/app_context.h"
 #include "core/app_events.h"
 #include "core/capture_state.h"
+#include "core/control_ids.h"
 #include "core/scripted_prompter.h"
 #include "core/settings.h"
 #include "library/thumbnail_strip.h"
 #include "measure/calibration_file.h"
 #include "measure/calibration_state.h"
+#include "measure/detection/micrometer_picture.h"
+#include "measure/micrometer_scale.h"
 #include "tests/app/fake_capture_service.h"
 #include "tests/app/main_window_fixture.h"
 #include "tests/support/temp_home.h"
@@ -331,6 +335,74 @@ TEST_F(LiveViewTest, LiveCalibrationRoundTrip) {
   command(1197);
   EXPECT_FALSE(window_->liveTools().lineCalibrationMode());
   EXPECT_EQ(prompts_->messageTexts().size(), 1u);
+}
+
+// The automatic micrometer calibration on the live picture (video-area menu, 2000): a drag over the
+// graduations of the measurement frame, the marks shown while the pitch is asked, the value stored for the
+// magnification in 1147 with its uncertainty, which then shows on live results when chosen.
+TEST_F(LiveViewTest, MicrometerCalibrationOnTheLivePicture) {
+  detection::MicrometerScene scene;
+  scene.width = 640;
+  scene.height = 480;
+  scene.pixelsPerPeriod = 20.0;
+  scene.graduations = 25;
+  scene.angleDegrees = 1.0;
+  scene.blurSigma = 1.0;
+  scene.noiseSigma = 3.0;
+  const detection::MicrometerPicture picture(scene);
+  capture_->frameDib = dibOf(picture.toImage());
+  window_->controls().magnificationEdit()->setText(QStringLiteral("100"));
+  std::vector<std::size_t> marksShown;
+  view().askers().micrometerPitch = [&](QWidget*, const QString& unit) -> std::optional<double> {
+    EXPECT_EQ(unit, QStringLiteral("mm"));
+    marksShown.push_back(view().micrometer() ? view().micrometer()->marks().size() : 0);
+    return 0.01;  // 10 um
+  };
+  auto dragOver = [&](QRect r) {
+    QTest::mousePress(area(), Qt::LeftButton, {}, r.topLeft());
+    QTest::mouseMove(area(), r.center());
+    QTest::mouseMove(area(), r.bottomRight());
+    QTest::mouseRelease(area(), Qt::LeftButton, {}, r.bottomRight());
+  };
+
+  // Blank picture below the scale: the reason, and nothing stored.
+  chooseTool(ids::kMicrometerCalibration);
+  ASSERT_NE(view().micrometer(), nullptr);
+  const QRect marks = picture.marksBox();
+  dragOver(QRect(marks.left(), marks.bottom() + 40, 300, 60));
+  ASSERT_TRUE(test::waitUntil([&] { return !prompts_->messageTexts().empty(); }));
+  EXPECT_TRUE(prompts_->messageTexts()[0].startsWith(QStringLiteral("No micrometer graduation found: ")));
+  EXPECT_EQ(view().micrometer(), nullptr);
+  EXPECT_FALSE(lookupCalibration(QStringLiteral("100")).has_value());
+  prompts_->clearRecords();
+
+  chooseTool(ids::kMicrometerCalibration);
+  dragOver(marks.adjusted(-6, -6, 6, 6));  // video and frame pixels agree at 640 x 480
+  QLineEdit* scale = window_->controls().calibrationEdit();
+  ASSERT_TRUE(test::waitUntil([&] { return !scale->text().isEmpty() && !prompts_->messageTexts().empty(); }));
+  ASSERT_EQ(marksShown.size(), 1u);
+  EXPECT_GE(marksShown[0], 20u);
+  EXPECT_EQ(view().micrometer(), nullptr);
+  // A line of one pitch (20 px of 0.02963 mm) read as 10 um at the size scale 0.5: 1185.2.
+  EXPECT_NEAR(scale->text().toDouble(), 1185.2, 1185.2 * 1e-3);
+  EXPECT_EQ(lookupCalibration(QStringLiteral("100")), scale->text());
+  const std::optional<double> u = lookupCalibrationUncertainty(QStringLiteral("100"));
+  ASSERT_TRUE(u.has_value());
+  EXPECT_LT(*u, 1e-3);
+  EXPECT_TRUE(prompts_->messageTexts()[0].startsWith(QStringLiteral("0.0005000 mm/px \u00b1 ")))
+      << prompts_->messageTexts()[0].toStdString();
+
+  // Live results measured with it carry its uncertainty when chosen; a live line calibration forgets it.
+  calibrationState().showUncertainty = true;
+  EXPECT_EQ(view().canvas().conversion().scaleUncertainty, u);
+  view().askers().calibrationDistance = [](QWidget*, const QString&) -> std::optional<double> { return 1.0; };
+  command(1197);
+  click({100, 100});
+  click({200, 100});
+  ASSERT_TRUE(test::waitUntil([scale] { return scale->text() == QStringLiteral("59.3"); }));
+  EXPECT_FALSE(lookupCalibrationUncertainty(QStringLiteral("100")).has_value());
+  EXPECT_FALSE(view().canvas().conversion().scaleUncertainty.has_value());
+  calibrationState().showUncertainty = false;
 }
 
 // The whole road with the steady simulated camera: an automatic circle on disc A (true radius 60 um, 48

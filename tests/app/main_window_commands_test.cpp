@@ -283,6 +283,13 @@ TEST_F(MainWindowTest, EveryCommandHasItsEffect) {
       {395, {}, [&](MainWindow&) { EXPECT_TRUE(capture_->timeStampOn); }},
       {1244, {}, expectCount(scales, 1)},
       {1245, {}, expectCount(circles, 1)},
+      {ids::kMicrometerCalibration,
+       [](MainWindow& w) { w.controls().magnificationEdit()->setText(QStringLiteral("100")); },
+       [](MainWindow& w) {
+         EXPECT_NE(w.liveView().micrometer(), nullptr);  // the next drag goes over the graduations
+         w.liveView().clearPendingInput();
+         EXPECT_EQ(w.liveView().micrometer(), nullptr);
+       }},
       {1314, {}, [](MainWindow&) { EXPECT_EQ(AppContext::current().settings().imageFormat, ImageFormat::Bmp); }},
       {1315, {}, [](MainWindow&) { EXPECT_EQ(AppContext::current().settings().imageFormat, ImageFormat::Jpeg); }},
       {1302, {}, expectLanguage(4, 2)},
