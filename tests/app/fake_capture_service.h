@@ -4,6 +4,7 @@
 #include "image/bitmap_info_header.h"
 
 #include <QDialog>
+#include <QImage>
 
 #include <cstring>
 #include <deque>
@@ -23,6 +24,23 @@ inline QByteArray dibOf(int width, int height) {
   header.biSizeImage = static_cast<std::uint32_t>(rows);
   QByteArray dib(static_cast<qsizetype>(sizeof header) + rows, char(0x80));
   std::memcpy(dib.data(), &header, sizeof header);
+  return dib;
+}
+
+// The same for a picture: its pixels as bottom-up BGR rows.
+inline QByteArray dibOf(const QImage& picture) {
+  const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+  QByteArray dib = dibOf(rgb.width(), rgb.height());
+  const auto stride = static_cast<qsizetype>(dibStride(static_cast<std::uint64_t>(rgb.width()), 24));
+  for (int y = 0; y < rgb.height(); ++y) {
+    const uchar* src = rgb.constScanLine(y);
+    uchar* dst = reinterpret_cast<uchar*>(dib.data()) + sizeof(BitmapInfoHeader) + (rgb.height() - 1 - y) * stride;
+    for (int x = 0; x < rgb.width(); ++x) {
+      dst[x * 3] = src[x * 3 + 2];
+      dst[x * 3 + 1] = src[x * 3 + 1];
+      dst[x * 3 + 2] = src[x * 3];
+    }
+  }
   return dib;
 }
 

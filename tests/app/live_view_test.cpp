@@ -36,37 +36,10 @@
 #include <QPainter>
 #include <QTest>
 
-#include <cstring>
-
 namespace lumivex {
 namespace {
 
 using Result = CaptureService::ConnectResult;
-
-// A DIB of a picture: the 40-byte header and bottom-up 24-bit rows.
-QByteArray dibOf(const QImage& picture) {
-  const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
-  const int stride = ((rgb.width() * 3 + 3) / 4) * 4;
-  QByteArray dib(40 + stride * rgb.height(), '\0');
-  auto put = [&dib](int offset, qint32 value) { std::memcpy(dib.data() + offset, &value, 4); };
-  put(0, 40);
-  put(4, rgb.width());
-  put(8, rgb.height());
-  const quint16 planes = 1, bits = 24;
-  std::memcpy(dib.data() + 12, &planes, 2);
-  std::memcpy(dib.data() + 14, &bits, 2);
-  put(20, stride * rgb.height());
-  for (int y = 0; y < rgb.height(); ++y) {
-    const uchar* src = rgb.constScanLine(y);
-    uchar* dst = reinterpret_cast<uchar*>(dib.data()) + 40 + static_cast<qsizetype>(rgb.height() - 1 - y) * stride;
-    for (int x = 0; x < rgb.width(); ++x) {
-      dst[x * 3] = src[x * 3 + 2];
-      dst[x * 3 + 1] = src[x * 3 + 1];
-      dst[x * 3 + 2] = src[x * 3];
-    }
-  }
-  return dib;
-}
 
 class LiveViewTest : public test::MainWindowFixture {
  protected:
@@ -74,8 +47,9 @@ class LiveViewTest : public test::MainWindowFixture {
     MainWindowFixture::SetUp();
     calibrationState().unitName.assign(QStringLiteral("mm"));
     calibrationState().decimals = 3;
-    createWindow(
-        {.result = Result::Connected, .fakeRecorder = false, .frameDib = dibOf(DemoScene::specimen(QSize(640, 480)))});
+    createWindow({.result = Result::Connected,
+                  .fakeRecorder = false,
+                  .frameDib = test::dibOf(DemoScene::specimen(QSize(640, 480)))});
     window_->liveTools().hooks().askText = [](QWidget*) -> std::optional<QString> { return QStringLiteral("Hi"); };
     window_->show();
     ASSERT_TRUE(test::waitUntil([this] { return capture_->running; }));
@@ -350,7 +324,7 @@ TEST_F(LiveViewTest, MicrometerCalibrationOnTheLivePicture) {
   scene.blurSigma = 1.0;
   scene.noiseSigma = 3.0;
   const detection::MicrometerPicture picture(scene);
-  capture_->frameDib = dibOf(picture.toImage());
+  capture_->frameDib = test::dibOf(picture.toImage());
   window_->controls().magnificationEdit()->setText(QStringLiteral("100"));
   std::vector<std::size_t> marksShown;
   view().askers().micrometerPitch = [&](QWidget*, const QString& unit) -> std::optional<double> {

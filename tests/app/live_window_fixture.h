@@ -25,35 +25,9 @@
 #include <QImage>
 #include <QTest>
 
-#include <cstring>
 #include <memory>
 
 namespace lumivex::test {
-
-// A DIB of a picture: the 40-byte header and bottom-up 24-bit rows.
-inline QByteArray dibOfPicture(const QImage& picture) {
-  const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
-  const int stride = ((rgb.width() * 3 + 3) / 4) * 4;
-  QByteArray dib(40 + stride * rgb.height(), '\0');
-  auto put = [&dib](int offset, qint32 value) { std::memcpy(dib.data() + offset, &value, 4); };
-  put(0, 40);
-  put(4, rgb.width());
-  put(8, rgb.height());
-  const quint16 planes = 1, bits = 24;
-  std::memcpy(dib.data() + 12, &planes, 2);
-  std::memcpy(dib.data() + 14, &bits, 2);
-  put(20, stride * rgb.height());
-  for (int y = 0; y < rgb.height(); ++y) {
-    const uchar* src = rgb.constScanLine(y);
-    uchar* dst = reinterpret_cast<uchar*>(dib.data()) + 40 + static_cast<qsizetype>(rgb.height() - 1 - y) * stride;
-    for (int x = 0; x < rgb.width(); ++x) {
-      dst[x * 3] = src[x * 3 + 2];
-      dst[x * 3 + 1] = src[x * 3 + 1];
-      dst[x * 3 + 2] = src[x * 3];
-    }
-  }
-  return dib;
-}
 
 class LiveWindowFixture : public MainWindowFixture {
  protected:
@@ -67,8 +41,7 @@ class LiveWindowFixture : public MainWindowFixture {
     captureState().height = picture.height();
     calibrationState().unitName.assign(QStringLiteral("mm"));
     calibrationState().decimals = 3;
-    openWindow(
-        {.result = CaptureService::ConnectResult::Connected, .fakeRecorder = false, .frameDib = dibOfPicture(picture)});
+    openWindow({.result = CaptureService::ConnectResult::Connected, .fakeRecorder = false, .frameDib = dibOf(picture)});
     ASSERT_TRUE(waitUntil([this] { return capture_->running; }));
   }
   void TearDown() override {

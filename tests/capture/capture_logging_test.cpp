@@ -3,6 +3,7 @@
 #include "capture/capture_window.h"
 #include "capture/demo_camera.h"
 #include "capture/demo_camera_hub.h"
+#include "tests/capture/capture_test_support.h"
 #include "tests/support/temp_home.h"
 
 #include "core/app_context.h"
@@ -53,18 +54,7 @@ class CaptureLog {
   QtMessageHandler previous_ = nullptr;
 };
 
-class CaptureLoggingTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    AppContext::initialise();
-    DemoCameraHub::instance().reset();
-  }
-  void TearDown() override {
-    DemoCameraHub::instance().reset();
-    AppContext::shutdown();
-  }
-  test::TempHome home_;
-};
+using CaptureLoggingTest = test::DemoCameraTest;
 
 TEST_F(CaptureLoggingTest, EachRefusedStepWarnsOnceWithItsCause) {
   struct Row {

@@ -25,19 +25,7 @@ namespace {
 using test::MessageLog;
 using test::waitFor;
 
-class CapturePipelineTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    AppContext::initialise();
-    DemoCameraHub::instance().reset();
-  }
-  void TearDown() override {
-    DemoCameraHub::instance().reset();
-    AppContext::shutdown();
-  }
-
-  test::TempHome home_;
-};
+using CapturePipelineTest = test::DemoCameraTest;
 
 std::uint32_t rowStamp(const QByteArray& pixels, int stride, int row) {
   return qFromLittleEndian<quint32>(reinterpret_cast<const uchar*>(pixels.constData()) +

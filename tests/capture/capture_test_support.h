@@ -1,7 +1,12 @@
 #pragma once
 
+#include "capture/demo_camera_hub.h"
+#include "core/app_context.h"
 #include "core/app_events.h"
+#include "tests/support/temp_home.h"
 #include "tests/support/wait_until.h"
+
+#include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -33,6 +38,21 @@ class MessageLog : public QObject {
     return n;
   }
   std::vector<std::pair<int, int>> messages;
+};
+
+// A fresh program context and demo camera hub for each test, in a home of its own.
+class DemoCameraTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AppContext::initialise();
+    DemoCameraHub::instance().reset();
+  }
+  void TearDown() override {
+    DemoCameraHub::instance().reset();
+    AppContext::shutdown();
+  }
+
+  TempHome home_;
 };
 
 // Runs the event loop until the condition holds; see waitUntil.

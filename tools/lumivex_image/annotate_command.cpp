@@ -10,9 +10,8 @@
 #include "measure/picture_edge_detector.h"
 #include "measure/shape_renderer.h"
 #include "measure/units.h"
+#include "tools/lumivex_image/canvas_steps.h"
 #include "tools/lumivex_image/command_registry.h"
-
-#include <QRegularExpression>
 
 #include <cmath>
 #include <cstdio>
@@ -117,7 +116,6 @@ int annotate(const QStringList& args) {
   const double sizeScale = rateSizeScale(w, h, o.highResolution);
   if (normal) c.setRate(*normal, sizeScale);
 
-  static const QRegularExpression point(QStringLiteral("^(?:([rdm]):)?(-?\\d+),(-?\\d+)$"));
   for (const QString& step : o.steps) {
     bool isNumber = false;
     const int command = step.toInt(&isNumber);
@@ -138,25 +136,17 @@ int annotate(const QStringList& args) {
       c.setTool(tool->tool);
       continue;
     }
-    const QRegularExpressionMatch m = point.match(step);
-    if (!m.hasMatch()) return fail(QStringLiteral("bad step %1 (COMMAND, X,Y, r:X,Y, d:X,Y or m:X,Y)").arg(step));
-    const QPoint p(m.captured(2).toInt(), m.captured(3).toInt());
-    const QString kind = m.captured(1);
-    c.handle(CanvasEvent::Move, CanvasButton::None, p);
-    if (kind == u"m") continue;
-    const CanvasButton button = kind == u"r" ? CanvasButton::Right : CanvasButton::Left;
-    c.handle(kind == u"d" ? CanvasEvent::DoubleClick : CanvasEvent::Press, button, p);
-    c.handle(CanvasEvent::Release, button, p);
+    const std::optional<ClickStep> click = parseClickStep(step);
+    if (!click) return fail(QStringLiteral("bad step %1 (COMMAND, X,Y, r:X,Y, d:X,Y or m:X,Y)").arg(step));
+    replayClick(c, *click);
   }
   c.settleCycle();
 
   const ShapeList& shapes = c.shapes();
   for (int i = 0; i < shapes.count(); ++i) {
     const MeasureShape& s = shapes.at(i);
-    QStringList points;
-    for (const QPoint& p : s.points) points.append(QStringLiteral("%1,%2").arg(p.x()).arg(p.y()));
     std::printf("%d\t%s\t%s\n", static_cast<int>(s.kind), qPrintable(s.labels.join(u'|')),
-                qPrintable(points.join(u' ')));
+                qPrintable(pointsText(s.points)));
   }
   if (!o.out.isEmpty()) {
     const QImage rendered = renderShapesOnPicture(picture.ToQImage(), shapes, zoom);

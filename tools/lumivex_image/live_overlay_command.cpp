@@ -15,10 +15,10 @@
 #include "measure/rate_derivation.h"
 #include "measure/shape_renderer.h"
 #include "measure/units.h"
+#include "tools/lumivex_image/canvas_steps.h"
 #include "tools/lumivex_image/command_registry.h"
 
 #include <QPainter>
-#include <QRegularExpression>
 
 #include <cstdio>
 #include <vector>
@@ -136,7 +136,6 @@ int liveOverlay(const QStringList& args) {
     list.destroyAll();
     if (placing) list.append(std::make_unique<MeasureShape>(std::move(*placing)));
   };
-  static const QRegularExpression point(QStringLiteral("^(?:([rdm]):)?(-?\\d+),(-?\\d+)$"));
   for (const QString& step : o.steps) {
     bool isNumber = false;
     const int number = step.toInt(&isNumber);
@@ -151,30 +150,22 @@ int liveOverlay(const QStringList& args) {
       c.setTool({*mode, kMeasureFlagMeasure});
       continue;
     }
-    const QRegularExpressionMatch m = point.match(step);
-    if (!m.hasMatch()) return fail(QStringLiteral("bad step %1 (TOOL, X,Y, r:X,Y, d:X,Y or m:X,Y)").arg(step));
-    const QPoint p(m.captured(2).toInt(), m.captured(3).toInt());
+    const std::optional<ClickStep> click = parseClickStep(step);
+    if (!click) return fail(QStringLiteral("bad step %1 (TOOL, X,Y, r:X,Y, d:X,Y or m:X,Y)").arg(step));
     // As on the live picture: points outside the live area are not taken.
+    const QPoint p = click->point;
     if (p.x() < 1 || p.x() > kLiveWidth || p.y() < 1 || p.y() > kLiveHeight) {
       std::fprintf(stderr, "live-overlay: %s is outside the live area, ignored\n", qPrintable(step));
       continue;
     }
-    const QString kind = m.captured(1);
-    c.handle(CanvasEvent::Move, CanvasButton::None, p);
-    if (kind != u"m") {
-      const CanvasButton button = kind == u"r" ? CanvasButton::Right : CanvasButton::Left;
-      c.handle(kind == u"d" ? CanvasEvent::DoubleClick : CanvasEvent::Press, button, p);
-      c.handle(CanvasEvent::Release, button, p);
-    }
+    replayClick(c, *click);
     collect();
   }
   c.settleCycle();
   collect();
 
   for (const LiveRecord& r : records) {
-    QStringList points;
-    for (const QPoint& p : r.shape.points) points.append(QStringLiteral("%1,%2").arg(p.x()).arg(p.y()));
-    std::printf("%d\t%s\t%s\n", r.code, qPrintable(r.shape.labels.join(u'|')), qPrintable(points.join(u' ')));
+    std::printf("%d\t%s\t%s\n", r.code, qPrintable(r.shape.labels.join(u'|')), qPrintable(pointsText(r.shape.points)));
   }
   if (o.out.isEmpty()) return 0;
 
