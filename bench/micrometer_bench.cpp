@@ -32,6 +32,9 @@ struct Tally {
 void BM_MicrometerAccuracy(benchmark::State& state) {
   std::array<Tally, kPeriods.size()> tallies{};
   const double only = qEnvironmentVariableIntValue("MICROMETER_PERIOD");
+  const bool oneCase = qEnvironmentVariableIsSet("MICROMETER_CASE");
+  const int theCase = qEnvironmentVariableIntValue("MICROMETER_CASE");
+  const bool ratios = qEnvironmentVariableIsSet("MICROMETER_RATIOS");
   for (auto _ : state) {
     tallies = {};
     std::mt19937 random(20);
@@ -47,8 +50,11 @@ void BM_MicrometerAccuracy(benchmark::State& state) {
       const MicrometerScene scene = accuracyScene(period, a, static_cast<uint32_t>(1000 + i), horizontal, light);
       const MicrometerPicture picture(scene);
       const QRect box = picture.marksBox().adjusted(-margin(random), -margin(random), margin(random), margin(random));
-      // MICROMETER_PERIOD=4 measures only the cases of that period (the same pictures and regions).
+      // MICROMETER_PERIOD=4 measures only the cases of that period (the same pictures and regions),
+      // MICROMETER_CASE=124 only that case; MICROMETER_RATIOS=1 prints every case's error over its
+      // expanded uncertainty.
       if (only > 0 && period != only) continue;
+      if (oneCase && i != theCase) continue;
       const GraduationPitch r = measureGraduationPitch(picture.view(), box);
       if (!r.ok() || std::abs(r.pitch - period) > r.expandedUncertainty())
         std::fprintf(stderr, "case %d: seed %d, region %d %d %d %d\n", i, 1000 + i, box.x(), box.y(), box.width(),
@@ -70,6 +76,9 @@ void BM_MicrometerAccuracy(benchmark::State& state) {
       t.squares += error * error;
       t.uncertainty += r.relativeUncertainty();
       if (std::abs(r.pitch - period) <= r.expandedUncertainty()) ++t.covered;
+      if (ratios)
+        std::fprintf(stderr, "case %d (%.0f px): error %.3f of the uncertainty, which is %.2e of the pitch\n", i,
+                     period, std::abs(r.pitch - period) / r.expandedUncertainty(), r.relativeUncertainty());
     }
   }
   int cases = 0, covered = 0, failed = 0;

@@ -14,6 +14,7 @@
 #include "core/capture_state.h"
 #include "core/control_ids.h"
 #include "core/logging.h"
+#include "core/thread_handover.h"
 #include "core/video_geometry.h"
 
 #include <QFileInfo>
@@ -441,6 +442,7 @@ void CaptureWindow::deliverSample(GstSample* sample) {
   if (!gst_video_frame_map(&frame, &sampleInfo_, buffer, GST_MAP_READ)) return;
   const auto* data = static_cast<const std::uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&frame, 0));
   const int stride = GST_VIDEO_FRAME_PLANE_STRIDE(&frame, 0);
+  handOverAcquired(data);  // written by the demo camera's feeder thread
   const std::int64_t time = GST_BUFFER_PTS_IS_VALID(buffer) ? static_cast<std::int64_t>(GST_BUFFER_PTS(buffer)) : 0;
   handler_.onFrame(data, GST_VIDEO_FRAME_WIDTH(&frame), GST_VIDEO_FRAME_HEIGHT(&frame), stride, time);
   gst_video_frame_unmap(&frame);

@@ -1,6 +1,7 @@
 #include "capture/demo_feeder.h"
 
 #include "capture/demo_camera.h"
+#include "core/thread_handover.h"
 
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
@@ -55,6 +56,7 @@ void DemoFeeder::loop() {
     }
     const double t = std::chrono::duration<double>(Clock::now() - start).count();
     scene_.render(map.data, stride, size_, camera_->picture(), index, t);
+    handOverReleased(map.data);
     gst_buffer_unmap(buffer, &map);
     GST_BUFFER_OFFSET(buffer) = index;
     ++index;

@@ -102,4 +102,101 @@ std::optional<FinerMarks> finerMarksBetween(const GreyRegion& grey, const Gradua
   return best;
 }
 
+std::optional<DarkBand> blurredFinerBand(const GreyRegion& grey, const Graduation& g) {
+  const LatticeFit& fit = g.lattice.fit;
+  if (!fit.fitted || !(fit.pitch > 0)) return std::nullopt;
+  const double pitch = fit.pitch;
+  // Whole periods of the marks used, so that a row's mean is the mean over periods.
+  double sFrom = 1e300, sTo = -1e300;
+  for (size_t i = 0; i < g.lattice.marks.index.size(); ++i) {
+    if (!fit.used[i]) continue;
+    const double s = g.profile.origin + g.lattice.marks.position[i];
+    sFrom = std::min(sFrom, s);
+    sTo = std::max(sTo, s);
+  }
+  if (!(sTo - sFrom >= pitch)) return std::nullopt;
+  const double s0 = g.profile.origin + fit.offset;
+  const double c = std::cos(g.normalAngle), sn = std::sin(g.normalAngle);
+  const double cx = (grey.width - 1) / 2.0, cy = (grey.height - 1) / 2.0;
+  const double tExtent = (grey.width - 1) / 2.0 * std::abs(sn) + (grey.height - 1) / 2.0 * std::abs(c);
+  const int rowCount = static_cast<int>(std::ceil(2.0 * tExtent)) + 1;
+  // Per row (one pixel along the marks): all values, the values on the marks' centres, the values midway.
+  struct Row {
+    double sum = 0, count = 0, onMarks = 0, marks = 0, midway = 0, gaps = 0;
+  };
+  std::vector<Row> rows(static_cast<size_t>(rowCount));
+  for (int y = 0; y < grey.height; ++y) {
+    const float* values = grey.values.data() + static_cast<size_t>(y) * grey.width;
+    for (int x = 0; x < grey.width; ++x) {
+      const double s = (x - cx) * c + (y - cy) * sn;
+      if (s < sFrom || s >= sTo) continue;
+      const double t = -(x - cx) * sn + (y - cy) * c;
+      const int r = std::clamp(static_cast<int>(std::floor(t + tExtent)), 0, rowCount - 1);
+      double phase = (s - s0) / pitch;
+      phase -= std::floor(phase);
+      Row& row = rows[static_cast<size_t>(r)];
+      row.sum += values[x];
+      row.count += 1;
+      if (phase < 0.05 || phase > 0.95) {
+        row.onMarks += values[x];
+        row.marks += 1;
+      } else if (std::abs(phase - 0.5) < 0.1) {
+        row.midway += values[x];
+        row.gaps += 1;
+      }
+    }
+  }
+  double most = 0;
+  for (const Row& row : rows) most = std::max(most, row.count);
+  // Rows that cross every period (the region's slanted corners do not).
+  std::vector<int> full;
+  for (int r = 0; r < rowCount; ++r) {
+    const Row& row = rows[static_cast<size_t>(r)];
+    if (row.count >= 0.9 * most && row.marks > 0 && row.gaps > 0) full.push_back(r);
+  }
+  if (full.size() < 3) return std::nullopt;
+  // Ink as a positive number whether the marks are dark or light.
+  const double sign = g.lattice.darkMarks ? 1.0 : -1.0;
+  std::vector<double> mean(static_cast<size_t>(rowCount)), stands(static_cast<size_t>(rowCount)),
+      inkPerPeriod(static_cast<size_t>(rowCount));
+  double paper = -1e300, clearest = 0.0;
+  for (int r : full) {
+    const Row& row = rows[static_cast<size_t>(r)];
+    const double m = row.sum / row.count, k = row.onMarks / row.marks, gap = row.midway / row.gaps;
+    mean[static_cast<size_t>(r)] = sign * m;
+    stands[static_cast<size_t>(r)] = sign * (gap - k);
+    inkPerPeriod[static_cast<size_t>(r)] = sign * (gap - m);
+    paper = std::max(paper, sign * gap);
+    clearest = std::max(clearest, stands[static_cast<size_t>(r)]);
+  }
+  if (!(clearest > 0)) return std::nullopt;
+  // The ink one period holds where the marks found stand clearly.
+  double ink = 1.0;
+  for (int r : full)
+    if (stands[static_cast<size_t>(r)] >= kClearShare * clearest)
+      ink = std::max(ink, inkPerPeriod[static_cast<size_t>(r)]);
+  // The longest run of rows, smoothed over three, far darker than those marks make them and where they
+  // do not stand out.
+  int bestFrom = 0, bestTo = -1, from = 0;
+  for (size_t j = 1; j + 1 < full.size(); ++j) {
+    const int r = full[j];
+    const double level = (mean[static_cast<size_t>(full[j - 1])] + mean[static_cast<size_t>(r)] +
+                          mean[static_cast<size_t>(full[j + 1])]) /
+                         3.0;
+    const bool dark = paper - level >= kInkRatio * ink && stands[static_cast<size_t>(r)] < kFaintShare * clearest &&
+                      full[j - 1] == r - 1 && full[j + 1] == r + 1;
+    if (!dark) {
+      from = r + 1;
+      continue;
+    }
+    if (r - from > bestTo - bestFrom) {
+      bestFrom = from;
+      bestTo = r;
+    }
+  }
+  const int width = bestTo - bestFrom + 1;
+  if (width < std::max(kDarkRows, kDarkPeriods * pitch)) return std::nullopt;
+  return DarkBand{bestFrom - tExtent, bestTo + 1 - tExtent};
+}
+
 }  // namespace lumivex::detection::graduation

@@ -32,4 +32,21 @@ inline constexpr int kMaxSplit = 10;
 // The finest split that shows, or nothing.
 std::optional<FinerMarks> finerMarksBetween(const GreyRegion& grey, const Graduation& g);
 
+// Finer marks blurred into one grey band: with a few pixels between them and a blur of about half that,
+// the short marks of a micrometer no longer repeat in any band, but their ink is still there. Along the
+// marks, a band where the row means lie far below the paper (more than kInkRatio times the ink one
+// period of the marks found holds) while those marks do not stand out of it, at least kDarkPeriods of
+// the pitch wide and outside the strip the marks were found on, is such a band. A scale's baseline is a
+// dark band too, but as thin as a mark.
+struct DarkBand {
+  double tLow = 0.0;  // region coordinates along the marks, about its centre
+  double tHigh = 0.0;
+};
+inline constexpr double kInkRatio = 3.0;
+inline constexpr double kClearShare = 0.6;   // rows where the marks found stand out this much of their clearest
+inline constexpr double kFaintShare = 0.5;   // rows where they stand out less
+inline constexpr double kDarkPeriods = 0.3;  // of the pitch found
+inline constexpr double kDarkRows = 3.0;
+std::optional<DarkBand> blurredFinerBand(const GreyRegion& grey, const Graduation& g);
+
 }  // namespace lumivex::detection::graduation

@@ -20,6 +20,12 @@ constexpr int kSearchedSide = 64;  // a region this large may hold more than the
 constexpr size_t kStripsSearched = 6;
 constexpr double kSearchedCoherence = 15.0;
 constexpr double kSearchedUncertainty = 0.005;
+// A calibration this uncertain (expanded, relative) is no calibration: marks that scatter so much are
+// not a graduation measured, whatever repeat was found in them.
+constexpr double kUselessUncertainty = 0.02;
+// No pitch is known better than this share of itself: lens distortion and the sensor's own pixel pitch
+// vary more than that across a field, whatever the fit of many marks says.
+constexpr double kRelativeFloor = 1e-5;
 
 GreyRegion greyRegion(const BgrView& picture, const QRect& area) {
   const GreyPicture grey(picture, area);
@@ -234,8 +240,15 @@ GraduationPitch measureArea(const BgrView& picture, const QRect& area) {
   const double angleTerm = fit.pitch * chosen->angleUncertainty * chosen->angleUncertainty;
   result.quality = GraduationQuality::kGood;
   result.pitch = fit.pitch;
-  result.standardUncertainty = std::hypot(fit.standardUncertainty, angleTerm);
+  result.standardUncertainty = std::max(std::hypot(fit.standardUncertainty, angleTerm), kRelativeFloor * fit.pitch);
   result.coverageFactor = studentT95(fit.degreesOfFreedom);
+  if (result.relativeUncertainty() > kUselessUncertainty) {
+    result.quality = GraduationQuality::kTooRagged;
+    result.scatterSeen = result.relativeUncertainty();
+    result.pitch = 0.0;
+    result.standardUncertainty = 0.0;
+    return result;
+  }
   result.darkMarks = lattice.darkMarks;
 
   const double a = normalisedAngle(chosen->normalAngle);
@@ -275,9 +288,9 @@ GraduationPitch measureGraduationPitch(const BgrView& picture, const QRect& requ
   }
   const QRect area = spanOf(requested) & picture.rect();
   GraduationPitch result = measureArea(picture, area);
-  const bool searchable = result.quality == GraduationQuality::kNoPeriodicStructure ||
-                          result.quality == GraduationQuality::kTooFewMarks ||
-                          result.quality == GraduationQuality::kTooFaint;
+  const bool searchable =
+      result.quality == GraduationQuality::kNoPeriodicStructure || result.quality == GraduationQuality::kTooFewMarks ||
+      result.quality == GraduationQuality::kTooFaint || result.quality == GraduationQuality::kTooRagged;
   if (result.ok() || !searchable || area.width() < kSearchedSide || area.height() < kSearchedSide) return result;
   // A large region with more than the micrometer in it: other objects drown the graduation's repeat.
   // Look again on the strips of it that repeat clearly.
@@ -311,6 +324,9 @@ QString graduationQualityText(const GraduationPitch& r) {
           .arg(kAliasingPeriod, 0, 'f', 0);
     case GraduationQuality::kTooFaint:
       return QStringLiteral("marks too faint: finer marks show between the clear ones but cannot be placed");
+    case GraduationQuality::kTooRagged:
+      return QStringLiteral("marks too ragged: they would give the scale only to within %1 %")
+          .arg(100.0 * r.scatterSeen, 0, 'f', 1);
     case GraduationQuality::kTooFewMarks:
       return QStringLiteral("too few marks: %1 found, at least %2 needed").arg(r.marksFound).arg(kMinimumMarks);
   }

@@ -20,6 +20,7 @@ enum class GraduationQuality {
   kAliasing,             // marks closer than 3 pixels apart: the picture cannot place them
   kTooFewMarks,          // fewer than 5 usable marks
   kTooFaint,             // finer marks show between the clear ones but cannot be placed surely
+  kTooRagged,            // the marks scatter so far from even steps that the scale would be useless
 };
 
 enum class MarkDirection { kVertical, kHorizontal };
@@ -54,7 +55,8 @@ struct GraduationPitch {
   double angleDegrees = 0.0;
   MarkDirection direction = MarkDirection::kVertical;
   bool darkMarks = true;
-  double periodSeen = 0.0;  // with kAliasing: the period the spectrum showed, pixels
+  double periodSeen = 0.0;   // with kAliasing: the period the spectrum showed, pixels
+  double scatterSeen = 0.0;  // with kTooRagged: the relative expanded uncertainty the marks gave
   std::vector<GraduationMark> marks;
 };
 

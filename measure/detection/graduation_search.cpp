@@ -317,6 +317,50 @@ void lean(const GreyRegion& grey, QPointF regionCentre, double bandHeight, Gradu
 
 }  // namespace
 
+namespace {
+
+// With no finer repeat in any band, finer marks may still have been blurred into one grey band: placed
+// there, they are the graduation; not placed, the scale of the marks found would be wrong.
+bool placedInDarkBand(const GreyRegion& grey, QPointF regionCentre, double bandHeight, Graduation& g) {
+  // Marks closer than twice the aliasing period leave no room for finer ones that could be seen.
+  if (g.frequency * 2.0 > 1.0 / kAliasingPeriod) return true;
+  const std::optional<DarkBand> band = blurredFinerBand(grey, g);
+  if (!band) return true;
+  for (int split = kMaxSplit; split >= 2; --split) {
+    const double frequency = g.frequency * split;
+    if (frequency > 1.0 / kAliasingPeriod) continue;
+    int ignored = 0;
+    Graduation found;
+    if (graduationOnStrip(grey, regionCentre, g.normalAngle, band->tLow, band->tHigh, frequency, ignored, found) !=
+            Verdict::kFound ||
+        std::abs(found.lattice.fit.pitch * split - g.lattice.fit.pitch) > 0.05 * g.lattice.fit.pitch)
+      continue;
+    g = std::move(found);
+    lean(grey, regionCentre, bandHeight, g);
+    return true;
+  }
+  // The marks found need not be every so many of the finer ones (a ripple of the blurred band may repeat
+  // too): the band's own clearest repeats, finer than the marks found.
+  const StripProfile strip = stripProfile(grey, g.normalAngle, band->tLow, band->tHigh);
+  const int n = static_cast<int>(strip.samples.size());
+  if (n < kMinimumLength) return false;
+  const ProfileSpectrum spectrum(strip.samples);
+  for (const ProfileSpectrum::Peak& peak :
+       spectrum.peaks(std::max(kMinPeriods / n, 1.5 * g.frequency), 1.0 / kAliasingPeriod, kPeaksTried)) {
+    int ignored = 0;
+    Graduation found;
+    if (graduationOnStrip(grey, regionCentre, g.normalAngle, band->tLow, band->tHigh, peak.frequency, ignored, found) !=
+        Verdict::kFound)
+      continue;
+    g = std::move(found);
+    lean(grey, regionCentre, bandHeight, g);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 // After the lean, looks for finer marks between the ones found: with blur all but erasing the short marks,
 // the repeat of every fifth, longer one may be what stood out first, and only along the right angle do
 // the short ones show. False when finer marks seem to be there but are too faint to be sure of: the
@@ -345,7 +389,7 @@ bool settle(const GreyRegion& grey, QPointF regionCentre, const Direction& d, Gr
   if (doubtful) return false;
   // Finer marks the profile of the whole strip does not show may still be there, in a band of their own.
   const std::optional<FinerMarks> finer = finerMarksBetween(grey, g);
-  if (!finer) return true;
+  if (!finer) return placedInDarkBand(grey, regionCentre, bandHeight, g);
   const double frequency = g.frequency * finer->split;
   for (const double widen : {0.0, kFinerBand}) {
     int ignored = 0;

@@ -63,7 +63,7 @@ TEST(GraduationPitch, AccuracyOnSyntheticMicrometers) {
 
 // At 4 pixels per period, blur 1.5 leaves the short marks 6 % of their contrast while every fifth, longer
 // mark stands out: the whole region repeats every 20 pixels. The short marks are found in their own band
-// and measured, or the result is a refusal; never a scale five times too coarse.
+// and measured, or the result is a refusal; never a scale five (or two and a half) times too coarse.
 TEST(GraduationPitch, BlurredShortMarksNeverGiveAFiveTimesCoarserScale) {
   struct Case {
     double angle;
@@ -78,6 +78,14 @@ TEST(GraduationPitch, BlurredShortMarksNeverGiveAFiveTimesCoarserScale) {
       {-8.59, 1080, false, true, QRect(34, 32, 414, 89), false},
       {9.99, 1120, true, true, QRect(29, 38, 105, 405), false},
       {2.19, 1144, true, true, QRect(18, 28, 55, 422), false},
+      // The short marks blurred into one grey band beside the longer ones: found in that band.
+      {-0.31, 1124, false, false, QRect(24, 28, 425, 30), true},
+      {5.19, 1060, true, false, QRect(31, 22, 66, 421), true},
+      {-3.12, 1148, false, false, QRect(31, 20, 410, 69), false},
+      {3.43, 1096, false, false, QRect(34, 31, 410, 55), false},
+      // A ripple of that band repeats every 10 pixels: neither it nor every fifth mark is the scale.
+      {-8.38, 1028, false, false, QRect(37, 33, 410, 98), false},
+      {-2.44, 1040, false, true, QRect(23, 19, 423, 63), false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.angle << " deg, seed " << c.seed);
