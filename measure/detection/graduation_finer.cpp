@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <numbers>
 #include <vector>
 
@@ -12,17 +11,28 @@ namespace lumivex::detection::graduation {
 
 namespace {
 
-// Magnitude of the (already windowed) profile's component at `frequency` (cycles per sample). The
-// phasor turns by one complex multiply a sample: over a few hundred samples its rounding stays far below
-// anything the comparisons below could feel, and no sine is taken per sample.
-double amplitudeAt(const std::vector<double>& windowed, double frequency) {
-  const std::complex<double> step = std::polar(1.0, -2.0 * std::numbers::pi * frequency);
-  std::complex<double> phasor = 1.0, sum = 0.0;
-  for (double v : windowed) {
-    sum += v * phasor;
-    phasor *= step;
+// Magnitudes of the (already windowed) profile's components at `frequencies` (cycles per sample), by
+// Goertzel's recurrence: one multiply and two adds a sample and no sine taken per sample, four
+// frequencies at a time so that their recurrences overlap. Over a few thousand samples its rounding stays
+// far below anything the comparisons below could feel.
+std::vector<double> amplitudesAt(const std::vector<double>& windowed, const std::vector<double>& frequencies) {
+  constexpr size_t kLanes = 4;
+  std::vector<double> out(frequencies.size(), 0.0);
+  for (size_t first = 0; first < frequencies.size(); first += kLanes) {
+    double coefficient[kLanes] = {}, s1[kLanes] = {}, s2[kLanes] = {};
+    const size_t lanes = std::min(kLanes, frequencies.size() - first);
+    for (size_t l = 0; l < lanes; ++l) coefficient[l] = 2.0 * std::cos(2.0 * std::numbers::pi * frequencies[first + l]);
+    for (double v : windowed) {
+      for (size_t l = 0; l < kLanes; ++l) {
+        const double s0 = v + coefficient[l] * s1[l] - s2[l];
+        s2[l] = s1[l];
+        s1[l] = s0;
+      }
+    }
+    for (size_t l = 0; l < lanes; ++l)
+      out[first + l] = std::sqrt(std::max(0.0, s1[l] * s1[l] + s2[l] * s2[l] - coefficient[l] * s1[l] * s2[l]));
   }
-  return std::abs(sum);
+  return out;
 }
 
 struct BandSpectrum {
@@ -40,19 +50,19 @@ BandSpectrum spectrumOf(std::vector<double> samples, double pitch) {
   for (size_t i = 0; i < n; ++i)
     samples[i] =
         (samples[i] - mean) * (0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * (static_cast<double>(i) + 0.5) / n));
+  // The harmonics, then between them a quarter off them: the half harmonics belong to the graduation too
+  // (every tenth mark is longer than every fifth).
+  std::vector<double> frequencies;
+  int harmonics = 0;
+  for (int k = 1; k <= kMaxSplit && k / pitch < 0.5; ++k, ++harmonics) frequencies.push_back(k / pitch);
+  for (int q = 1; (q / 4.0 + 1.0) / pitch < 0.5 && q <= 8 * kMaxSplit; q += 2)
+    frequencies.push_back((q / 4.0 + 1.0) / pitch);
+  const std::vector<double> amplitude = amplitudesAt(samples, frequencies);
   b.harmonic.assign(static_cast<size_t>(kMaxSplit) + 1, 0.0);
-  for (int k = 1; k <= kMaxSplit && k / pitch < 0.5; ++k)
-    b.harmonic[static_cast<size_t>(k)] = amplitudeAt(samples, k / pitch);
-  // Between the harmonics, a quarter off them: the half harmonics belong to the graduation too (every
-  // tenth mark is longer than every fifth).
+  for (int k = 1; k <= harmonics; ++k) b.harmonic[static_cast<size_t>(k)] = amplitude[static_cast<size_t>(k) - 1];
   double squares = 0.0;
-  int count = 0;
-  for (int q = 1; (q / 4.0 + 1.0) / pitch < 0.5 && q <= 8 * kMaxSplit; ++q) {
-    if (q % 2 == 0) continue;
-    const double a = amplitudeAt(samples, (q / 4.0 + 1.0) / pitch);
-    squares += a * a;
-    ++count;
-  }
+  const int count = static_cast<int>(frequencies.size()) - harmonics;
+  for (size_t i = static_cast<size_t>(harmonics); i < amplitude.size(); ++i) squares += amplitude[i] * amplitude[i];
   b.noise = count > 0 ? std::sqrt(squares / count) : 0.0;
   return b;
 }
@@ -75,7 +85,7 @@ std::optional<FinerMarks> finerMarksBetween(const GreyRegion& grey, const Gradua
   for (double t = tFrom; t + kFinerBand <= tTo; t += kFinerBand) {
     for (int span = 1; span <= 2 && t + span * kFinerBand <= tTo; ++span) {
       const double tHigh = t + span * kFinerBand;
-      StripProfile strip = stripProfile(grey, g.normalAngle, t, tHigh);
+      StripProfile strip = stripProfile(grey, g.normalAngle, t, tHigh, false);
       // Enough gaps of the graduation to tell a repeat from noise.
       if (static_cast<double>(strip.samples.size()) < kFinerGaps * pitch) continue;
       const BandSpectrum s = spectrumOf(std::move(strip.samples), pitch);

@@ -137,7 +137,7 @@ void columnsOfStrip(double cx, double dy, double c, double sn, double tFrom, dou
 
 }  // namespace
 
-StripProfile stripProfile(const GreyRegion& region, double normalAngle, double tLow, double tHigh) {
+StripProfile stripProfile(const GreyRegion& region, double normalAngle, double tLow, double tHigh, bool withPixels) {
   StripProfile out;
   const int w = region.width;
   const int h = region.height;
@@ -173,6 +173,9 @@ StripProfile stripProfile(const GreyRegion& region, double normalAngle, double t
   const int bins = static_cast<int>(std::floor(sHigh) - out.origin) + 1;
   std::vector<double> sum(static_cast<size_t>(bins) + 1, 0.0), weight(sum.size(), 0.0), offset(sum.size(), 0.0);
   std::vector<int> count(static_cast<size_t>(bins) + 1, 0);
+  // The pixels taken, in the order met, with their bins: bucketed below without weighing them again.
+  std::vector<StripPixel> taken;
+  std::vector<int> takenBin;
   for (int y = 0; y < h; ++y) {
     const double dy = y - cy;
     const float* row = region.values.data() + static_cast<size_t>(y) * w;
@@ -193,6 +196,9 @@ StripProfile stripProfile(const GreyRegion& region, double normalAngle, double t
       weight[static_cast<size_t>(i) + 1] += inside * f;
       offset[static_cast<size_t>(i) + 1] += inside * f * (f - 1.0);
       ++count[static_cast<size_t>(i)];
+      if (!withPixels) continue;
+      taken.push_back(StripPixel{s, static_cast<float>(t), row[x], static_cast<float>(inside)});
+      takenBin.push_back(i);
     }
   }
   // Every bin between the ends holds pixels; an empty one could only be an end, and ends the profile.
@@ -202,6 +208,7 @@ StripProfile stripProfile(const GreyRegion& region, double normalAngle, double t
     out.samples.push_back(sum[static_cast<size_t>(i)] / wt);
     out.positions.push_back(i + offset[static_cast<size_t>(i)] / wt);
   }
+  if (!withPixels) return out;
   // The pixels themselves, bucketed by the bin their s falls in, for locating marks without the blur and
   // the phase-dependent error of merging rows into bins.
   out.binStart.assign(static_cast<size_t>(bins) + 1, 0);
@@ -209,21 +216,8 @@ StripProfile stripProfile(const GreyRegion& region, double normalAngle, double t
     out.binStart[static_cast<size_t>(i) + 1] = out.binStart[static_cast<size_t>(i)] + count[static_cast<size_t>(i)];
   out.pixels.resize(static_cast<size_t>(out.binStart.back()));
   std::vector<int> fill(out.binStart.begin(), out.binStart.end() - 1);
-  for (int y = 0; y < h; ++y) {
-    const double dy = y - cy;
-    const float* row = region.values.data() + static_cast<size_t>(y) * w;
-    int xFrom = 0, xTo = w - 1;
-    columnsOfStrip(cx, dy, c, sn, tLow - 2.0, tHigh + 2.0, w, xFrom, xTo);
-    double s = (xFrom - cx) * c + dy * sn - out.origin;
-    double t = -(xFrom - cx) * sn + dy * c;
-    for (int x = xFrom; x <= xTo; ++x, s += c, t -= sn) {
-      const double inside = stripWeight(t, tLow, tHigh);
-      if (inside <= 0 || s < -1e-6 || s >= bins - 1) continue;
-      const int i = std::max(0, static_cast<int>(s));
-      out.pixels[static_cast<size_t>(fill[static_cast<size_t>(i)]++)] =
-          StripPixel{s, static_cast<float>(t), row[x], static_cast<float>(inside)};
-    }
-  }
+  for (size_t k = 0; k < taken.size(); ++k)
+    out.pixels[static_cast<size_t>(fill[static_cast<size_t>(takenBin[k])]++)] = taken[k];
   return out;
 }
 

@@ -79,7 +79,9 @@ struct StripProfile {
   std::vector<StripPixel> pixels;  // bin i holds pixels [binStart[i], binStart[i + 1])
   std::vector<int> binStart;
 };
-StripProfile stripProfile(const GreyRegion& region, double normalAngle, double tLow, double tHigh);
+// Without `withPixels` only the samples and their positions are made (a look at the profile's spectrum).
+StripProfile stripProfile(const GreyRegion& region, double normalAngle, double tLow, double tHigh,
+                          bool withPixels = true);
 
 // The part of a projection's profile where every bin has enough weight: [first, last], or first > last
 // when nothing qualifies. Bins at the ends of a slanted projection see only a corner of the region.

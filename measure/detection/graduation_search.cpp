@@ -341,7 +341,7 @@ bool placedInDarkBand(const GreyRegion& grey, QPointF regionCentre, double bandH
   }
   // The marks found need not be every so many of the finer ones (a ripple of the blurred band may repeat
   // too): the band's own clearest repeats, finer than the marks found.
-  const StripProfile strip = stripProfile(grey, g.normalAngle, band->tLow, band->tHigh);
+  const StripProfile strip = stripProfile(grey, g.normalAngle, band->tLow, band->tHigh, false);
   const int n = static_cast<int>(strip.samples.size());
   if (n < kMinimumLength) return false;
   const ProfileSpectrum spectrum(strip.samples);
