@@ -206,7 +206,98 @@ std::optional<DarkBand> blurredFinerBand(const GreyRegion& grey, const Graduatio
   }
   const int width = bestTo - bestFrom + 1;
   if (width < std::max(kDarkRows, kDarkPeriods * pitch)) return std::nullopt;
-  return DarkBand{bestFrom - tExtent, bestTo + 1 - tExtent};
+  return DarkBand{bestFrom - tExtent, bestTo + 1 - tExtent, g.normalAngle, g.lattice.darkMarks};
+}
+
+namespace {
+
+// Ink (grey below the paper for a dark band, above it for a light one) of each one-pixel row across
+// `angle`, rows [0, rows) starting at t = tFrom, over the pixels whose s falls in [sFrom, sTo).
+std::vector<double> rowInk(const GreyRegion& grey, double angle, double tFrom, int rows, double sFrom, double sTo,
+                           bool dark) {
+  const double c = std::cos(angle), sn = std::sin(angle);
+  const double cx = (grey.width - 1) / 2.0, cy = (grey.height - 1) / 2.0;
+  std::vector<double> sum(static_cast<size_t>(rows), 0.0), count(static_cast<size_t>(rows), 0.0);
+  for (int y = 0; y < grey.height; ++y) {
+    const float* values = grey.values.data() + static_cast<size_t>(y) * grey.width;
+    for (int x = 0; x < grey.width; ++x) {
+      const double s = (x - cx) * c + (y - cy) * sn;
+      if (s < sFrom || s >= sTo) continue;
+      const int r = static_cast<int>(std::floor(-(x - cx) * sn + (y - cy) * c - tFrom));
+      if (r < 0 || r >= rows) continue;
+      sum[static_cast<size_t>(r)] += values[x];
+      count[static_cast<size_t>(r)] += 1.0;
+    }
+  }
+  std::vector<double> ink(static_cast<size_t>(rows), std::nan(""));
+  for (size_t r = 0; r < ink.size(); ++r)
+    if (count[r] > 0) ink[r] = dark ? -sum[r] / count[r] : sum[r] / count[r];
+  return ink;
+}
+
+// The window of `width` rows with the most ink (every row present): its first row, or -1.
+int inkiestWindow(const std::vector<double>& ink, int width) {
+  int best = -1;
+  double most = -1e300;
+  for (int first = 0; first + width <= static_cast<int>(ink.size()); ++first) {
+    double total = 0.0;
+    bool whole = true;
+    for (int r = first; r < first + width && whole; ++r) {
+      whole = !std::isnan(ink[static_cast<size_t>(r)]);
+      total += ink[static_cast<size_t>(r)];
+    }
+    if (whole && total > most) {
+      most = total;
+      best = first;
+    }
+  }
+  return best;
+}
+
+}  // namespace
+
+std::optional<DarkBand> straightenedBand(const GreyRegion& grey, const DarkBand& band) {
+  const int width = std::max(2, static_cast<int>(std::lround(band.tHigh - band.tLow)));
+  const double c = std::cos(band.normalAngle), sn = std::sin(band.normalAngle);
+  const double sExtent = (grey.width - 1) / 2.0 * std::abs(c) + (grey.height - 1) / 2.0 * std::abs(sn);
+  const double tExtent = (grey.width - 1) / 2.0 * std::abs(sn) + (grey.height - 1) / 2.0 * std::abs(c);
+  const int rows = static_cast<int>(std::ceil(2.0 * tExtent)) + 1;
+  // Where the band lies in each piece along the scale.
+  std::vector<double> at, centre;
+  const double piece = 2.0 * sExtent / kBandSegments;
+  for (int k = 0; k < kBandSegments; ++k) {
+    const double sFrom = -sExtent + k * piece;
+    const std::vector<double> ink = rowInk(grey, band.normalAngle, -tExtent, rows, sFrom, sFrom + piece, band.dark);
+    const int first = inkiestWindow(ink, width);
+    if (first < 0) continue;
+    at.push_back(sFrom + piece / 2.0);
+    centre.push_back(first + width / 2.0 - tExtent);
+  }
+  if (at.size() < 4) return std::nullopt;
+  double sBar = 0.0, tBar = 0.0;
+  for (size_t i = 0; i < at.size(); ++i) {
+    sBar += at[i];
+    tBar += centre[i];
+  }
+  sBar /= static_cast<double>(at.size());
+  tBar /= static_cast<double>(at.size());
+  double sst = 0.0, ss = 0.0;
+  for (size_t i = 0; i < at.size(); ++i) {
+    sst += (at[i] - sBar) * (centre[i] - tBar);
+    ss += (at[i] - sBar) * (at[i] - sBar);
+  }
+  if (!(ss > 0)) return std::nullopt;
+  // The band runs along n + slope m: the scale's normal turned by atan(slope) towards m.
+  const double angle = band.normalAngle + std::atan(sst / ss);
+  const double cn = std::cos(angle), snn = std::sin(angle);
+  const double sAll = (grey.width - 1) / 2.0 * std::abs(cn) + (grey.height - 1) / 2.0 * std::abs(snn);
+  const double tAll = (grey.width - 1) / 2.0 * std::abs(snn) + (grey.height - 1) / 2.0 * std::abs(cn);
+  const int allRows = static_cast<int>(std::ceil(2.0 * tAll)) + 1;
+  // Over the middle of the scale only: the region's slanted corners hold parts of rows.
+  const std::vector<double> ink = rowInk(grey, angle, -tAll, allRows, -0.6 * sAll, 0.6 * sAll, band.dark);
+  const int first = inkiestWindow(ink, width);
+  if (first < 0) return std::nullopt;
+  return DarkBand{first - tAll, first + width - tAll, angle, band.dark};
 }
 
 }  // namespace lumivex::detection::graduation

@@ -41,6 +41,8 @@ std::optional<FinerMarks> finerMarksBetween(const GreyRegion& grey, const Gradua
 struct DarkBand {
   double tLow = 0.0;  // region coordinates along the marks, about its centre
   double tHigh = 0.0;
+  double normalAngle = 0.0;  // of the scale, radians: t is measured across it
+  bool dark = true;          // darker than the paper (dark marks), else lighter
 };
 inline constexpr double kInkRatio = 3.0;
 inline constexpr double kClearShare = 0.6;   // rows where the marks found stand out this much of their clearest
@@ -48,5 +50,12 @@ inline constexpr double kFaintShare = 0.5;   // rows where they stand out less
 inline constexpr double kDarkPeriods = 0.3;  // of the pitch found
 inline constexpr double kDarkRows = 3.0;
 std::optional<DarkBand> blurredFinerBand(const GreyRegion& grey, const Graduation& g);
+
+// The band turned to lie along itself: marks found at a wrong lean (a ripple of the band can pass for a
+// graduation some degrees off) leave the band drifting across the rows. Its darkest rows in each of
+// kBandSegments pieces along the scale, fitted by a line, give the turn; the band is then found again at
+// the new angle, as wide as before. Nothing when the band cannot be followed.
+inline constexpr int kBandSegments = 8;
+std::optional<DarkBand> straightenedBand(const GreyRegion& grey, const DarkBand& band);
 
 }  // namespace lumivex::detection::graduation

@@ -340,21 +340,26 @@ bool placedInDarkBand(const GreyRegion& grey, QPointF regionCentre, double bandH
     return true;
   }
   // The marks found need not be every so many of the finer ones (a ripple of the blurred band may repeat
-  // too): the band's own clearest repeats, finer than the marks found.
-  const StripProfile strip = stripProfile(grey, g.normalAngle, band->tLow, band->tHigh, false);
-  const int n = static_cast<int>(strip.samples.size());
-  if (n < kMinimumLength) return false;
-  const ProfileSpectrum spectrum(strip.samples);
-  for (const ProfileSpectrum::Peak& peak :
-       spectrum.peaks(std::max(kMinPeriods / n, 1.5 * g.frequency), 1.0 / kAliasingPeriod, kPeaksTried)) {
-    int ignored = 0;
-    Graduation found;
-    if (graduationOnStrip(grey, regionCentre, g.normalAngle, band->tLow, band->tHigh, peak.frequency, ignored, found) !=
-        Verdict::kFound)
-      continue;
-    g = std::move(found);
-    lean(grey, regionCentre, bandHeight, g);
-    return true;
+  // too, at a lean of its own): the band's own clearest repeats, finer than the marks found, along the
+  // band as it was found and then along itself.
+  const double coarsest = 1.5 * g.frequency;
+  std::optional<DarkBand> along = band;
+  for (int attempt = 0; attempt < 2 && along; ++attempt, along = straightenedBand(grey, *along)) {
+    const StripProfile strip = stripProfile(grey, along->normalAngle, along->tLow, along->tHigh, false);
+    const int n = static_cast<int>(strip.samples.size());
+    if (n < kMinimumLength) continue;
+    const ProfileSpectrum spectrum(strip.samples);
+    for (const ProfileSpectrum::Peak& peak :
+         spectrum.peaks(std::max(kMinPeriods / n, coarsest), 1.0 / kAliasingPeriod, kPeaksTried)) {
+      int ignored = 0;
+      Graduation found;
+      if (graduationOnStrip(grey, regionCentre, along->normalAngle, along->tLow, along->tHigh, peak.frequency, ignored,
+                            found) != Verdict::kFound)
+        continue;
+      g = std::move(found);
+      lean(grey, regionCentre, bandHeight, g);
+      return true;
+    }
   }
   return false;
 }
