@@ -315,10 +315,6 @@ void lean(const GreyRegion& grey, QPointF regionCentre, double bandHeight, Gradu
   }
 }
 
-}  // namespace
-
-namespace {
-
 // With no finer repeat in any band, finer marks may still have been blurred into one grey band: placed
 // there, they are the graduation; not placed, the scale of the marks found would be wrong.
 bool placedInDarkBand(const GreyRegion& grey, QPointF regionCentre, double bandHeight, Graduation& g) {
