@@ -1,5 +1,6 @@
 #include "measure/detection/graduation_finer.h"
 
+#include "measure/detection/detect_line_fit.h"
 #include "measure/detection/graduation_search.h"
 
 #include <algorithm>
@@ -77,8 +78,7 @@ std::optional<FinerMarks> finerMarksBetween(const GreyRegion& grey, const Gradua
   // same baseline): look as far again on either side of the strip that holds them. Soft-edged strips
   // that stop where the region's edges begin to cut them: hard band edges and the region's own edges
   // would leave a staircase repeating with the lean.
-  const double c = std::cos(g.normalAngle), sn = std::sin(g.normalAngle);
-  const double tExtent = (grey.width - 1) / 2.0 * std::abs(sn) + (grey.height - 1) / 2.0 * std::abs(c);
+  const double tExtent = reachOf(grey, g.normalAngle).t;
   const double reach = std::max(g.tHigh - g.tLow, 2.0 * pitch);
   const double tFrom = std::max(-tExtent, g.tLow - reach), tTo = std::min(tExtent, g.tHigh + reach);
   std::optional<FinerMarks> best;
@@ -128,7 +128,7 @@ std::optional<DarkBand> blurredFinerBand(const GreyRegion& grey, const Graduatio
   const double s0 = g.profile.origin + fit.offset;
   const double c = std::cos(g.normalAngle), sn = std::sin(g.normalAngle);
   const double cx = (grey.width - 1) / 2.0, cy = (grey.height - 1) / 2.0;
-  const double tExtent = (grey.width - 1) / 2.0 * std::abs(sn) + (grey.height - 1) / 2.0 * std::abs(c);
+  const double tExtent = reachOf(grey, g.normalAngle).t;
   const int rowCount = static_cast<int>(std::ceil(2.0 * tExtent)) + 1;
   // Per row (one pixel along the marks): all values, the values on the marks' centres, the values midway.
   struct Row {
@@ -258,46 +258,29 @@ int inkiestWindow(const std::vector<double>& ink, int width) {
 
 std::optional<DarkBand> straightenedBand(const GreyRegion& grey, const DarkBand& band) {
   const int width = std::max(2, static_cast<int>(std::lround(band.tHigh - band.tLow)));
-  const double c = std::cos(band.normalAngle), sn = std::sin(band.normalAngle);
-  const double sExtent = (grey.width - 1) / 2.0 * std::abs(c) + (grey.height - 1) / 2.0 * std::abs(sn);
-  const double tExtent = (grey.width - 1) / 2.0 * std::abs(sn) + (grey.height - 1) / 2.0 * std::abs(c);
-  const int rows = static_cast<int>(std::ceil(2.0 * tExtent)) + 1;
-  // Where the band lies in each piece along the scale.
-  std::vector<double> at, centre;
-  const double piece = 2.0 * sExtent / kBandSegments;
+  const RegionReach reach = reachOf(grey, band.normalAngle);
+  const int rows = static_cast<int>(std::ceil(2.0 * reach.t)) + 1;
+  // Where the band lies in each piece along the scale, as points (s, t) of its middle line.
+  std::vector<QPointF> middle;
+  const double piece = 2.0 * reach.s / kBandSegments;
   for (int k = 0; k < kBandSegments; ++k) {
-    const double sFrom = -sExtent + k * piece;
-    const std::vector<double> ink = rowInk(grey, band.normalAngle, -tExtent, rows, sFrom, sFrom + piece, band.dark);
+    const double sFrom = -reach.s + k * piece;
+    const std::vector<double> ink = rowInk(grey, band.normalAngle, -reach.t, rows, sFrom, sFrom + piece, band.dark);
     const int first = inkiestWindow(ink, width);
-    if (first < 0) continue;
-    at.push_back(sFrom + piece / 2.0);
-    centre.push_back(first + width / 2.0 - tExtent);
+    if (first >= 0) middle.emplace_back(sFrom + piece / 2.0, first + width / 2.0 - reach.t);
   }
-  if (at.size() < 4) return std::nullopt;
-  double sBar = 0.0, tBar = 0.0;
-  for (size_t i = 0; i < at.size(); ++i) {
-    sBar += at[i];
-    tBar += centre[i];
-  }
-  sBar /= static_cast<double>(at.size());
-  tBar /= static_cast<double>(at.size());
-  double sst = 0.0, ss = 0.0;
-  for (size_t i = 0; i < at.size(); ++i) {
-    sst += (at[i] - sBar) * (centre[i] - tBar);
-    ss += (at[i] - sBar) * (at[i] - sBar);
-  }
-  if (!(ss > 0)) return std::nullopt;
+  if (middle.size() < 4) return std::nullopt;
+  const std::optional<FittedLine> line = fitLine(middle);
+  if (!line || !(std::abs(line->direction.x()) > 0)) return std::nullopt;
   // The band runs along n + slope m: the scale's normal turned by atan(slope) towards m.
-  const double angle = band.normalAngle + std::atan(sst / ss);
-  const double cn = std::cos(angle), snn = std::sin(angle);
-  const double sAll = (grey.width - 1) / 2.0 * std::abs(cn) + (grey.height - 1) / 2.0 * std::abs(snn);
-  const double tAll = (grey.width - 1) / 2.0 * std::abs(snn) + (grey.height - 1) / 2.0 * std::abs(cn);
-  const int allRows = static_cast<int>(std::ceil(2.0 * tAll)) + 1;
+  const double angle = band.normalAngle + std::atan(line->direction.y() / line->direction.x());
+  const RegionReach turned = reachOf(grey, angle);
+  const int allRows = static_cast<int>(std::ceil(2.0 * turned.t)) + 1;
   // Over the middle of the scale only: the region's slanted corners hold parts of rows.
-  const std::vector<double> ink = rowInk(grey, angle, -tAll, allRows, -0.6 * sAll, 0.6 * sAll, band.dark);
+  const std::vector<double> ink = rowInk(grey, angle, -turned.t, allRows, -0.6 * turned.s, 0.6 * turned.s, band.dark);
   const int first = inkiestWindow(ink, width);
   if (first < 0) return std::nullopt;
-  return DarkBand{first - tAll, first + width - tAll, angle, band.dark};
+  return DarkBand{first - turned.t, first + width - turned.t, angle, band.dark};
 }
 
 }  // namespace lumivex::detection::graduation

@@ -30,6 +30,12 @@ const std::vector<double>& hannWindow(int n) {
 
 }  // namespace
 
+RegionReach reachOf(const GreyRegion& region, double normalAngle) {
+  const double c = std::abs(std::cos(normalAngle)), sn = std::abs(std::sin(normalAngle));
+  const double cx = (region.width - 1) / 2.0, cy = (region.height - 1) / 2.0;
+  return {cx * c + cy * sn, cx * sn + cy * c};
+}
+
 BandedProjection::BandedProjection(const GreyRegion& region, double normalAngle, double bandHeight)
     : normalAngle_(normalAngle), bandHeight_(std::max(1.0, bandHeight)) {
   const int w = region.width;
@@ -39,8 +45,8 @@ BandedProjection::BandedProjection(const GreyRegion& region, double normalAngle,
   const double sn = std::sin(normalAngle);
   const double cx = (w - 1) / 2.0;
   const double cy = (h - 1) / 2.0;
-  const double sExtent = cx * std::abs(c) + cy * std::abs(sn);
-  const double tExtent = cx * std::abs(sn) + cy * std::abs(c);
+  const RegionReach reach = reachOf(region, normalAngle);
+  const double sExtent = reach.s, tExtent = reach.t;
   sMin_ = std::floor(-sExtent) - 1.0;
   bins_ = static_cast<int>(std::ceil(sExtent - sMin_)) + 3;
   tMin_ = -tExtent - 0.5;

@@ -14,6 +14,14 @@ struct GreyRegion {
   float at(int x, int y) const { return values[static_cast<size_t>(y) * static_cast<size_t>(width) + x]; }
 };
 
+// How far a region reaches from its centre (pixel centres) along the normal at `normalAngle` (s) and
+// across it (t), each way.
+struct RegionReach {
+  double s = 0.0;
+  double t = 0.0;
+};
+RegionReach reachOf(const GreyRegion& region, double normalAngle);
+
 // The region projected onto the normal of a family of stripes, cut into bands across them. A pixel at
 // offset (dx, dy) from the region's centre has s = dx cos a + dy sin a along the normal and
 // t = -dx sin a + dy cos a along the stripes; its value is shared between the two bins around s (bins one
